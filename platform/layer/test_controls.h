@@ -27,3 +27,64 @@ std::vector<RecordedCall> StopRecording();
 const std::vector<RecordedCall>& RecordedCalls();
 
 }  // namespace layer::test
+
+namespace layer::test {
+
+// ---- The whole layer (test_controls.cpp) -------------------------------------
+// Ends every object the layer holds (windows, queue, surfaces, DirectDraw
+// objects, GDI objects, registered test resources, held keys, failure rules,
+// captured output) and selects the headless backend with the given screen.
+void ResetLayer(int screenWidth = 1024, int screenHeight = 768);
+
+// ---- Keyboard (headless backend) ---------------------------------------------
+void HoldKey(int virtualKey, bool held = true);
+void ReleaseAllKeys();
+
+// ---- Live objects ----------------------------------------------------------------
+int LiveSurfaces();         // surfaces not yet ended, back buffers included
+int LivePalettes();
+int LiveDirectDrawObjects();
+int LiveGdiObjects();       // bitmaps and device contexts made by the program
+int LiveWindows();
+
+// ---- Display ---------------------------------------------------------------------
+struct DisplayMode {
+    int width;
+    int height;
+    int bitsPerPixel;
+};
+DisplayMode CurrentDisplayMode();  // the desktop's mode when none was set
+int FlipCount();                   // flips of any primary since ResetLayer
+
+// ---- Surfaces ----------------------------------------------------------------------
+// The surface's memory is undefined until Restore; operations answer
+// DDERR_SURFACELOST meanwhile.
+void MarkSurfaceLost(IDirectDrawSurface* surface);
+// Lock on this surface answers DDERR_WASSTILLDRAWING this many times first.
+void LockStillDrawing(IDirectDrawSurface* surface, int times);
+
+// 16-bit 5-6-5 pixels, row by row without padding.
+struct Pixels {
+    int width = 0;
+    int height = 0;
+    std::vector<uint16_t> values;
+    uint16_t at(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
+};
+Pixels ReadSurface(IDirectDrawSurface* surface);
+Pixels VisibleFrame();  // what the display shows now (the flipping chain's front)
+// Both expand 5-6-5 to 8-8-8 by repeating the high bits; false on failure.
+bool SavePng(const Pixels& pixels, const std::string& path);
+
+// ---- Kernel ------------------------------------------------------------------------
+// Adds (or replaces) a resource of the running module; data is copied.
+void RegisterResource(const char* name, const char* type, const std::vector<uint8_t>& data);
+void RemoveResource(const char* name, const char* type);
+// Everything OutputDebugStringA wrote since the last call (or ResetLayer).
+std::string TakeDebugOutput();
+
+// ---- Windows -------------------------------------------------------------------------
+bool WindowIsInvalid(HWND hwnd);  // a WM_PAINT is due
+int PendingMessages();            // posted messages not yet removed
+bool CursorHidden();
+
+}  // namespace layer::test
