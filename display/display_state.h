@@ -7,7 +7,7 @@
 struct DisplayStateRecord {
     IDirectDraw* DirectDrawObject;
     IDirectDrawSurface* PrimarySurface;  // visible front of the flipping chain
-    IDirectDrawSurface* BackBuffer;      // owned by the chain, never released alone
+    IDirectDrawSurface* BackBuffer;  // owned by the chain, never released alone
     IDirectDrawSurface* TileSurfaces[TILE_COUNT];
     IDirectDrawPalette* DisplayPalette;  // never set by the application
     HWND MainWindow;

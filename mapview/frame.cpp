@@ -23,10 +23,10 @@ void UpdateFrame()
 
     // The pieces cover the back buffer exactly, so it is never cleared.
     ComputeTilePieces(viewRight, viewBottom, [](const TilePiece& piece) {
-        RECT source = {piece.source.left, piece.source.top, piece.source.right,
-                       piece.source.bottom};
+        RECT source
+            = {piece.source.left, piece.source.top, piece.source.right, piece.source.bottom};
         DisplayState.BackBuffer->BltFast(piece.x, piece.y, DisplayState.TileSurfaces[piece.tile],
-                                         &source, DDBLTFAST_NOCOLORKEY | DDBLTFAST_WAIT);
+            &source, DDBLTFAST_NOCOLORKEY | DDBLTFAST_WAIT);
     });
 
     DrawLegend();

@@ -2,10 +2,10 @@
 // Platform-free; it allocates nothing and hands each piece on as it is made.
 #pragma once
 
-#include <cstdint>
-
 #include "mapview/map_constants.h"
 #include "mapview/tile_map.h"
+
+#include <cstdint>
 
 // Source rectangle of a piece within its 64 x 64 tile; right and bottom are
 // exclusive. Laid out like the platform's RECT so it can be handed to a blit.
@@ -19,6 +19,7 @@ struct TileRect {
 struct TilePiece {
     int32_t x;  // back-buffer column of the piece's left edge
     int32_t y;  // back-buffer row of the piece's top edge
+    int32_t cell;  // index into TileMap of the cell shown
     TileIndex tile;
     TileRect source;
 };
@@ -54,6 +55,7 @@ inline void ComputeTilePieces(int32_t viewRight, int32_t viewBottom, Emit&& emit
         piece.source.right = TILE_SIZE;
         int32_t cell = rowStart;
         for (int32_t column = 0; column < maxPieces; ++column) {
+            piece.cell = cell;
             piece.tile = TileMap[cell];
             emit(static_cast<const TilePiece&>(piece));
             piece.x += TILE_SIZE - piece.source.left;

@@ -1,0 +1,74 @@
+// The process entry: the main window, the display, the tile set, and the
+// message loop that runs a frame whenever no message is waiting.
+#include "app/window_proc.h"
+#include "display/display_setup.h"
+#include "display/display_state.h"
+#include "display/tile_set.h"
+#include "mapview/frame.h"
+#include "platform/win32.h"
+
+static const char WINDOW_CLASS_NAME[] = "WINDOW_CLASS";
+static const char WINDOW_TITLE[] = "Vek's directx tasklist marque";
+
+static ATOM RegisterMainWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXA windowClass;
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_OWNDC;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.cbClsExtra = 0;
+    windowClass.cbWndExtra = 0;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(NULL, IDI_APPLICATION);
+    windowClass.hIconSm = LoadIconA(NULL, IDI_APPLICATION);
+    windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
+    windowClass.lpszMenuName = NULL;
+    windowClass.lpszClassName = WINDOW_CLASS_NAME;
+    return RegisterClassExA(&windowClass);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR cmdLine, int cmdShow)
+{
+    (void)prevInstance;
+    (void)cmdLine;
+    (void)cmdShow;
+
+    if (RegisterMainWindowClass(instance) == 0)
+        return 0;
+
+    // The window covers the screen as it is now, before the mode switch.
+    const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    HWND window = CreateWindowExA(WS_EX_TOPMOST, WINDOW_CLASS_NAME, WINDOW_TITLE,
+        WS_POPUP | WS_VISIBLE, 0, 0, screenWidth, screenHeight, NULL, NULL, instance, NULL);
+    if (window == NULL)
+        return 0;
+
+    ShowCursor(FALSE);
+    DisplayState.MainWindow = window;
+
+    if (InitDisplay(window) == 0) {
+        DestroyWindow(window);
+        return 0;
+    }
+
+    LoadTileSet();
+
+    // Never waits: a waiting message always goes first, and an empty queue
+    // means one more frame. The waiting flip paces the frames.
+    MSG message;
+    for (;;) {
+        if (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE) != 0) {
+            if (message.message == WM_QUIT)
+                break;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        } else {
+            UpdateFrame();
+        }
+    }
+
+    ReleaseDisplay();
+    return (int)message.wParam;
+}
