@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the project needs, and only those that are
+# missing. Needs root (apt-get) when anything is missing.
+#   install-deps.sh run    what building and running the program needs
+#   install-deps.sh test   everything the test command needs
+set -euo pipefail
+
+RUN_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev fonts-dejavu-core libpng-dev)
+TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
+  libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils
+  g++-mingw-w64-i686 wine wine32:i386)
+
+case "${1:-run}" in
+  run) wanted=("${RUN_PACKAGES[@]}") ;;
+  test) wanted=("${TEST_PACKAGES[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
+
+missing=()
+for package in "${wanted[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: missing packages (${missing[*]}); run this as root to install them" >&2
+  exit 1
+fi
+echo "install-deps: installing ${missing[*]}"
+# Wine's 32-bit half comes from the i386 architecture.
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -q
+apt-get install -y -q --no-install-recommends "${missing[@]}"
