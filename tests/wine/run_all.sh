@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Runs the Windows build under Wine on a private virtual X server: the Windows
+# test programs, then the program itself end to end, compared with frames that
+# the Linux build renders on its headless backend.
+#
+#   tests/wine/run_all.sh <windows build dir> <linux build dir>
+#
+# The Windows build must be built (tilescroll.exe, tests/unit_tests.exe and,
+# when tests/platform has sources, tests/platform_tests.exe). From the Linux
+# build it uses tools/render/render_view and render_map, building them if
+# they are missing. Everything it starts (Xvfb, the Wine prefix's server and
+# its processes, the program) is stopped again on the way out.
+#
+# Environment: TILESCROLL_WINE_KEEP=1 keeps the scratch directory (screenshots,
+# logs, the Wine prefix) and prints where it is.
+# The last line reads "wine: P passed, F failed"; the exit status is 0 only
+# when nothing failed.
+set -uo pipefail
+
+if [ $# -ne 2 ]; then
+  echo "usage: $0 <windows build dir> <linux build dir>" >&2
+  exit 2
+fi
+here=$(cd "$(dirname "$0")" && pwd)
+source_dir=$(cd "$here/../.." && pwd)
+win_build=$(cd "$1" && pwd) || exit 2
+linux_build=$(cd "$2" && pwd) || exit 2
+
+for tool in Xvfb wine wineboot wineserver xdotool import convert c++; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "wine: $tool is missing" >&2
+    echo "wine: 0 passed, 1 failed"
+    exit 1
+  fi
+done
+
+work=$(mktemp -d /tmp/tilescroll-wine.XXXXXX)
+xvfb_pid=
+app_pid=
+started=$SECONDS
+
+passed=0
+failed=0
+pass() { echo "  ok      $*"; passed=$((passed + 1)); }
+fail() { echo "  FAILED  $*"; failed=$((failed + 1)); }
+
+# shellcheck source=wine_session.sh
+source "$here/wine_session.sh"
+# shellcheck source=end_to_end.sh
+source "$here/end_to_end.sh"
+
+cleanup() {
+  local status=$?
+  trap - EXIT INT TERM
+  stop_program
+  stop_wine
+  stop_xvfb
+  if [ "${TILESCROLL_WINE_KEEP:-0}" = 1 ]; then
+    echo "wine: scratch directory kept: $work"
+  else
+    rm -rf "$work"
+  fi
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# Runs one GoogleTest program under Wine and adds its counts to the totals.
+run_gtest() {
+  local name=$1 exe=$2 log=$work/$1.log
+  local t0=$SECONDS
+  # The tests find the sources through drive Z:, Wine's view of the whole
+  # Unix tree.
+  TILESCROLL_SOURCE_DIR="Z:${source_dir//\//\\}" \
+    timeout -k 5 180 wine "$exe" --gtest_color=no >"$log" 2>&1
+  local status=$?
+  local ok bad
+  ok=$(grep -c '^\[       OK \]' "$log")
+  bad=$(grep -c '^\[  FAILED  \] .*(.* ms)$' "$log")
+  passed=$((passed + ok))
+  failed=$((failed + bad))
+  if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
+    # Crashed, hung or failed outside a test: one failure for the program.
+    failed=$((failed + 1))
+    echo "  FAILED  $name exited with status $status; last lines:"
+    tail -n 20 "$log" | sed 's/^/          /'
+  elif [ "$bad" -gt 0 ]; then
+    echo "  FAILED  $name: $bad failed:"
+    grep -E '^\[  FAILED  \] .*(.* ms)$' "$log" | sed 's/^/          /'
+    grep -B2 -A6 -E 'Failure$' "$log" | head -n 60 | sed 's/^/          /'
+  fi
+  echo "  $name: $ok passed, $bad failed, exit status $status ($((SECONDS - t0)) s)"
+}
+
+echo "==== wine: comparer self-test"
+c++ -O2 -std=c++17 -o "$work/frame_compare" "$here/frame_compare.cpp" || exit 1
+if "$here/compare_selftest.sh" "$work/frame_compare" "$work/selftest"; then
+  pass "frame_compare self-test"
+else
+  fail "frame_compare self-test"
+fi
+
+echo "==== wine: session"
+t0=$SECONDS
+if ! start_xvfb || ! start_wine; then
+  fail "Xvfb and a Wine prefix could be set up"
+  echo "wine: $passed passed, $failed failed"
+  exit 1
+fi
+echo "  display :$display, prefix $WINEPREFIX ($((SECONDS - t0)) s)"
+
+echo "==== wine: test programs"
+for suite in unit platform; do
+  exe=$win_build/tests/${suite}_tests.exe
+  if [ -f "$exe" ]; then
+    run_gtest "${suite}_tests" "$exe"
+  elif compgen -G "$source_dir/tests/$suite/*.cpp" >/dev/null; then
+    fail "${suite}_tests.exe was not built in $win_build"
+  else
+    echo "  skipped ${suite}_tests: tests/$suite has no tests yet"
+  fi
+done
+
+echo "==== wine: the program end to end"
+end_to_end
+
+echo "==== wine: done in $((SECONDS - started)) s"
+echo "wine: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
