@@ -29,6 +29,7 @@ endfunction()
 
 function(tilescroll_write_embedded_resources script output)
   tilescroll_read_resource_script("${script}" names files)
+  get_filename_component(script_name "${script}" NAME)
   string(REPEAT "[0-9a-f][0-9a-f]" 16 one_line)
 
   set(arrays "")
@@ -53,7 +54,7 @@ function(tilescroll_write_embedded_resources script output)
   endforeach()
 
   file(WRITE "${output}"
-    "// Generated from ${script} by EmbedResources.cmake. Do not edit.\n"
+    "// Generated from ${script_name} by EmbedResources.cmake. Do not edit.\n"
     "#include \"platform/layer/resources_internal.h\"\n\n"
     "namespace {\n\n"
     "${arrays}"
