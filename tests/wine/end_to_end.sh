@@ -41,6 +41,7 @@ end_to_end() {
   local exe=$win_build/tilescroll.exe
   local compare=$work/frame_compare
   renders=$linux_build/tools/render
+  rm -rf "$win_build/wine-failures"
   if [ ! -f "$exe" ]; then
     fail "tilescroll.exe was not built in $win_build"
     return

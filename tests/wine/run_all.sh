@@ -72,8 +72,10 @@ run_gtest() {
   # The tests find the sources through drive Z:, Wine's view of the whole
   # Unix tree.
   TILESCROLL_SOURCE_DIR="Z:${source_dir//\//\\}" \
-    timeout -k 5 180 wine "$exe" --gtest_color=no >"$log" 2>&1
+    timeout -k 5 180 wine "$exe" --gtest_color=no >"$log.crlf" 2>&1
   local status=$?
+  # Windows text output ends its lines with CR LF.
+  tr -d '\r' <"$log.crlf" >"$log"
   local ok bad
   ok=$(grep -c '^\[       OK \]' "$log")
   bad=$(grep -c '^\[  FAILED  \] .*(.* ms)$' "$log")
