@@ -26,7 +26,7 @@ source_dir=$(cd "$here/../.." && pwd)
 win_build=$(cd "$1" && pwd) || exit 2
 linux_build=$(cd "$2" && pwd) || exit 2
 
-for tool in Xvfb wine wineboot wineserver xdotool import convert c++; do
+for tool in Xvfb wine wineboot wineserver xdotool import convert c++ i686-w64-mingw32-objdump; do
   if ! command -v "$tool" >/dev/null; then
     echo "wine: $tool is missing" >&2
     echo "wine: 0 passed, 1 failed"
@@ -100,6 +100,28 @@ if "$here/compare_selftest.sh" "$work/frame_compare" "$work/selftest"; then
   pass "frame_compare self-test"
 else
   fail "frame_compare self-test"
+fi
+
+echo "==== wine: the executable"
+# A 32-bit GUI program that needs nothing beyond the system's own DLLs.
+exe=$win_build/tilescroll.exe
+if [ ! -f "$exe" ]; then
+  echo "  skipped: no tilescroll.exe (the end-to-end stage counts it)"
+elif ! headers=$(i686-w64-mingw32-objdump -p "$exe" 2>/dev/null); then
+  fail "i686-w64-mingw32-objdump can read tilescroll.exe"
+else
+  dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr '[:lower:]' '[:upper:]' | sort | paste -sd ' ')
+  foreign=$(tr ' ' '\n' <<<"$dlls" | grep -v -x -E '|KERNEL32.DLL|USER32.DLL|GDI32.DLL|DDRAW.DLL|MSVCRT.DLL')
+  if [ -n "$foreign" ]; then
+    fail "tilescroll.exe imports only system DLLs (also: $(tr '\n' ' ' <<<"$foreign"))"
+  else
+    pass "tilescroll.exe imports only system DLLs: $dlls"
+  fi
+  if grep -q 'file format pei-i386' <<<"$headers" && grep -q 'Subsystem.*Windows GUI' <<<"$headers"; then
+    pass "tilescroll.exe is a 32-bit Windows GUI program"
+  else
+    fail "tilescroll.exe is a 32-bit Windows GUI program"
+  fi
 fi
 
 echo "==== wine: session"
