@@ -228,7 +228,7 @@ TEST_F(UtilitiesAgreement, PaletteFromASixteenColourFile)
     for (int i = 0; i < 16; ++i) {
         const uint8_t base = static_cast<uint8_t>(17 * i + 3);
         colors.push_back({base, static_cast<uint8_t>(base ^ 0x55), static_cast<uint8_t>(255 - base),
-            static_cast<uint8_t>(i % 2 == 0 ? 0 : PC_NOCOLLAPSE)});
+            static_cast<uint8_t>(i % 2 == 0 ? PC_NOCOLLAPSE : 0)});
     }
     const std::vector<uint8_t> file = testbmp::AsBmpFile(testbmp::MakeDib(
         8, 8, 4, colors, [](int x, int y) { return static_cast<uint32_t>((x + y) % 16); }));
@@ -240,7 +240,16 @@ TEST_F(UtilitiesAgreement, PaletteFromASixteenColourFile)
     EXPECT_EQ(palette->GetEntries(0, 0, PALETTE_SIZE, entries), DD_OK);
     palette->Release();
 
-    for (int i = 0; i < 16; ++i) {
+    // Made without DDPCAPS_ALLOW256, the palette keeps entry 0 black and
+    // entry 255 white; their flags are still the ones given.
+    EXPECT_EQ(entries[0].peRed, 0);
+    EXPECT_EQ(entries[0].peGreen, 0);
+    EXPECT_EQ(entries[0].peBlue, 0);
+    EXPECT_EQ(entries[0].peFlags, colors[0][3]);
+    EXPECT_EQ(entries[255].peRed, 255);
+    EXPECT_EQ(entries[255].peGreen, 255);
+    EXPECT_EQ(entries[255].peBlue, 255);
+    for (int i = 1; i < 16; ++i) {
         EXPECT_EQ(entries[i].peRed, colors[i][2]) << i;
         EXPECT_EQ(entries[i].peGreen, colors[i][1]) << i;
         EXPECT_EQ(entries[i].peBlue, colors[i][0]) << i;
