@@ -116,7 +116,8 @@ struct TempFolder {
         FILE* out = std::fopen(file.c_str(), "wb");
         EXPECT_NE(out, nullptr) << file;
         if (out != nullptr) {
-            std::fwrite(bytes.data(), 1, bytes.size(), out);
+            if (!bytes.empty())
+                std::fwrite(bytes.data(), 1, bytes.size(), out);
             std::fclose(out);
         }
         return file;
