@@ -7,6 +7,7 @@
 #include "platform/layer/test_controls.h"
 #include "platform/win32.h"
 #include "support/bitmap_files.h"
+#include "support/test_window.h"
 
 #include <climits>
 #include <cstring>
@@ -136,15 +137,7 @@ public:
     void SetUp() override
     {
         layer::test::ResetLayer();
-        WNDCLASSEXA windowClass;
-        std::memset(&windowClass, 0, sizeof(windowClass));
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(NULL);
-        windowClass.lpszClassName = "UTILS_TEST_WINDOW";
-        RegisterClassExA(&windowClass);  // may be left from an earlier test
-        window = CreateWindowExA(WS_EX_TOPMOST, "UTILS_TEST_WINDOW", "utilities", WS_POPUP, 0, 0,
-            640, 480, NULL, NULL, GetModuleHandleA(NULL), NULL);
+        window = CreateTestWindow();
         ASSERT_NE(window, static_cast<HWND>(NULL));
         ASSERT_EQ(DirectDrawCreate(NULL, &directDraw, NULL), DD_OK);
         ASSERT_EQ(
@@ -638,30 +631,6 @@ TEST_F(BitmapUtils, ReloadOfAnUnknownNameWritesOneLineAndLeavesTheSurface)
     EXPECT_EQ(pixels.at(15, 0), 1500);
 }
 
-TEST_F(BitmapUtils, ReloadReportsAFailedCopy)
-{
-    const std::string path = WriteBmp(
-        "small.bmp", testbmp::MakeDib24(16, 16, [](int x, int y) { return Gradient(x, y); }));
-    IDirectDrawSurface* surface = Offscreen(16, 16);
-    const HRESULT injected = InjectedFailure("GetDC", surface);
-    EXPECT_EQ(ReloadBitmap(surface, path.c_str()), injected);
-    EXPECT_EQ(layer::test::TakeDebugOutput(), "ddcopybitmap failed\n");
-}
-
-TEST_F(BitmapUtils, LoadSurfaceOfAnUnknownNameIsNullAndSilent)
-{
-    const int surfacesBefore = layer::test::LiveSurfaces();
-    const std::string missing = (folder.path / "missing.bmp").string();
-    for (LPCSTR name : {"NO_SUCH_BITMAP", missing.c_str()}) {
-        EXPECT_EQ(
-            LoadBitmapSurface(directDraw, name, 0, 0), static_cast<IDirectDrawSurface*>(NULL));
-        EXPECT_EQ(
-            LoadBitmapSurface(directDraw, name, 32, 32), static_cast<IDirectDrawSurface*>(NULL));
-    }
-    EXPECT_EQ(layer::test::TakeDebugOutput(), "");
-    EXPECT_EQ(layer::test::LiveSurfaces(), surfacesBefore);
-}
-
 TEST_F(BitmapUtils, LoadSurfaceTakesTheBitmapsSizeOrTheOneAskedFor)
 {
     const std::string path = WriteBmp("wide.bmp", testbmp::MakeDib24(48, 40, [](int x, int y) {
@@ -888,19 +857,20 @@ TEST_P(BitmapUtilsLeaks, EverythingMadeIsGivenBack)
         CopyBitmapToSurface(surface, bitmap, 0, 0, 0, 0);
         break;
     case RELOAD:
-        ReloadBitmap(surface, path.c_str());
+        EXPECT_EQ(ReloadBitmap(surface, path.c_str()) == DD_OK, road.failing == NULL);
         break;
     case RELOAD_RESOURCE:
         EXPECT_EQ(ReloadBitmap(surface, "LEAK_PICTURE"), DD_OK);
         break;
     case RELOAD_UNKNOWN:
-        ReloadBitmap(surface, "NO_SUCH_BITMAP");
+        EXPECT_EQ(ReloadBitmap(surface, "NO_SUCH_BITMAP"), E_FAIL);
         break;
     case LOAD_SURFACE:
         made = LoadBitmapSurface(directDraw, path.c_str(), 0, 0);
         break;
     case LOAD_SURFACE_UNKNOWN:
-        made = LoadBitmapSurface(directDraw, "NO_SUCH_BITMAP", 0, 0);
+        made = LoadBitmapSurface(directDraw, "NO_SUCH_BITMAP", 32, 32);
+        EXPECT_EQ(made, static_cast<IDirectDrawSurface*>(NULL));
         break;
     case MATCH_COLOR:
         MatchColor(surface, RGB(1, 2, 3));
