@@ -36,9 +36,12 @@ namespace layer::test {
 // captured output) and selects the headless backend with the given screen.
 void ResetLayer(int screenWidth = 1024, int screenHeight = 768);
 
-// ---- Keyboard (headless backend) ---------------------------------------------
+// ---- Keyboard and desktop (headless backend) ---------------------------------
 void HoldKey(int virtualKey, bool held = true);
 void ReleaseAllKeys();
+// The desktop asks the program to close, as a window's close button would:
+// the next PeekMessageA posts WM_CLOSE to the main window.
+void RequestDesktopClose();
 
 // ---- Live objects ----------------------------------------------------------------
 int LiveSurfaces();         // surfaces not yet ended, back buffers included

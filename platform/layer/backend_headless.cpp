@@ -1,0 +1,90 @@
+#include "platform/layer/backend_headless.h"
+
+#include <cstring>
+
+namespace layer {
+
+HeadlessBackend::HeadlessBackend(int desktopWidth, int desktopHeight)
+    : desktop_{desktopWidth, desktopHeight}
+{
+}
+
+bool HeadlessBackend::Start(std::string& reason)
+{
+    if (desktop_.width <= 0 || desktop_.height <= 0) {
+        reason = "the headless screen has no size";
+        return false;
+    }
+    return true;
+}
+
+void HeadlessBackend::Stop() { }
+
+ScreenSize HeadlessBackend::DesktopSize() const
+{
+    return desktop_;
+}
+
+bool HeadlessBackend::SetDisplayMode(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    // A mode switch blanks the screen.
+    frameWidth_ = width;
+    frameHeight_ = height;
+    frame_.assign(static_cast<size_t>(width) * height, 0);
+    return true;
+}
+
+void HeadlessBackend::RestoreDisplayMode() { }
+
+void HeadlessBackend::Present(
+    const uint16_t* pixels, int pitchBytes, int width, int height, bool /*waitForRefresh*/)
+{
+    // Nothing to wait for: tests run frames as fast as they are made.
+    if (pixels == nullptr || width <= 0 || height <= 0)
+        return;
+    frameWidth_ = width;
+    frameHeight_ = height;
+    frame_.resize(static_cast<size_t>(width) * height);
+    const auto* row = reinterpret_cast<const uint8_t*>(pixels);
+    for (int y = 0; y < height; ++y, row += pitchBytes)
+        std::memcpy(&frame_[static_cast<size_t>(y) * width], row, sizeof(uint16_t) * width);
+}
+
+bool HeadlessBackend::PumpEvents()
+{
+    const bool close = closeRequested_;
+    closeRequested_ = false;
+    return close;
+}
+
+bool HeadlessBackend::KeyHeld(int virtualKey) const
+{
+    return virtualKey >= 0 && virtualKey < 256 && keys_[virtualKey];
+}
+
+void HeadlessBackend::ShowPointer(bool /*visible*/) { }
+
+void HeadlessBackend::HoldKey(int virtualKey, bool held)
+{
+    if (virtualKey >= 0 && virtualKey < 256)
+        keys_[virtualKey] = held;
+}
+
+void HeadlessBackend::ReleaseAllKeys()
+{
+    keys_.fill(false);
+}
+
+void HeadlessBackend::RequestClose()
+{
+    closeRequested_ = true;
+}
+
+std::unique_ptr<Backend> CreateHeadlessBackend(int desktopWidth, int desktopHeight)
+{
+    return std::make_unique<HeadlessBackend>(desktopWidth, desktopHeight);
+}
+
+}  // namespace layer

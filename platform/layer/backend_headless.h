@@ -1,0 +1,57 @@
+// The headless backend's extras for the test controls. Internal.
+#pragma once
+
+#include "platform/layer/backend.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace layer {
+
+class HeadlessBackend final : public Backend {
+public:
+    HeadlessBackend(int desktopWidth, int desktopHeight);
+
+    bool Start(std::string& reason) override;
+    void Stop() override;
+    ScreenSize DesktopSize() const override;
+    bool SetDisplayMode(int width, int height) override;
+    void RestoreDisplayMode() override;
+    void Present(const uint16_t* pixels, int pitchBytes, int width, int height,
+        bool waitForRefresh) override;
+    bool PumpEvents() override;
+    bool KeyHeld(int virtualKey) const override;
+    void ShowPointer(bool visible) override;
+
+    void HoldKey(int virtualKey, bool held);
+    void ReleaseAllKeys();
+    // The next PumpEvents reports a close request from the desktop.
+    void RequestClose();
+
+    // The picture the screen shows: the last frame presented, a black screen
+    // after a mode switch, nothing (0 x 0) before either. It stays after the
+    // mode is given back, so a finished run can still be looked at.
+    int FrameWidth() const
+    {
+        return frameWidth_;
+    }
+    int FrameHeight() const
+    {
+        return frameHeight_;
+    }
+    const std::vector<uint16_t>& Frame() const
+    {
+        return frame_;
+    }
+
+private:
+    ScreenSize desktop_;
+    std::array<bool, 256> keys_{};
+    bool closeRequested_ = false;
+    int frameWidth_ = 0;
+    int frameHeight_ = 0;
+    std::vector<uint16_t> frame_;
+};
+
+}  // namespace layer

@@ -1,0 +1,148 @@
+#include "platform/layer/screen.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace layer {
+namespace {
+
+// A desktop's own colour depth; only a program's 16-bit modes are drawn into.
+constexpr int DESKTOP_BITS_PER_PIXEL = 32;
+
+struct ScreenState {
+    std::unique_ptr<Backend> backend;
+    bool started = false;
+    bool tried = false;
+    std::string failure;
+    bool programMode = false;
+    ScreenMode mode{};
+    int flips = 0;
+
+    ~ScreenState()
+    {
+        // The desktop gets its mode back even when the program never
+        // released its DirectDraw object.
+        if (backend && started)
+            backend->Stop();
+    }
+};
+
+ScreenState& State()
+{
+    static ScreenState state;
+    return state;
+}
+
+std::unique_ptr<Backend> ChooseBackend(std::string& reason)
+{
+    const char* choice = std::getenv("TILESCROLL_BACKEND");
+    if (choice == nullptr || choice[0] == '\0')
+        return CreateDesktopBackend(reason);
+    if (std::strcmp(choice, "headless") == 0)
+        return CreateHeadlessBackend(1024, 768);
+    reason = std::string("TILESCROLL_BACKEND=") + choice
+        + " names no backend (\"headless\", or unset for the desktop)";
+    return nullptr;
+}
+
+}  // namespace
+
+Backend* ActiveBackend()
+{
+    ScreenState& state = State();
+    if (!state.tried) {
+        state.tried = true;
+        std::string reason;
+        std::unique_ptr<Backend> backend = ChooseBackend(reason);
+        if (backend && backend->Start(reason)) {
+            state.backend = std::move(backend);
+            state.started = true;
+        } else {
+            state.failure = reason.empty() ? "the backend did not start" : reason;
+        }
+    }
+    return state.started ? state.backend.get() : nullptr;
+}
+
+Backend* RunningBackend()
+{
+    ScreenState& state = State();
+    return state.started ? state.backend.get() : nullptr;
+}
+
+const std::string& BackendFailure()
+{
+    return State().failure;
+}
+
+void InstallBackend(std::unique_ptr<Backend> backend)
+{
+    ScreenState& state = State();
+    if (state.backend && state.started)
+        state.backend->Stop();
+    state.backend.reset();
+    state.started = false;
+    state.tried = true;
+    state.failure.clear();
+    state.programMode = false;
+    state.flips = 0;
+    std::string reason;
+    if (backend && backend->Start(reason)) {
+        state.backend = std::move(backend);
+        state.started = true;
+    } else {
+        state.failure = reason.empty() ? "no backend was given" : reason;
+    }
+}
+
+ScreenMode CurrentScreenMode()
+{
+    ScreenState& state = State();
+    if (state.programMode)
+        return state.mode;
+    Backend* backend = ActiveBackend();
+    if (backend == nullptr)
+        return {0, 0, 0};
+    const ScreenSize desktop = backend->DesktopSize();
+    return {desktop.width, desktop.height, DESKTOP_BITS_PER_PIXEL};
+}
+
+bool SwitchDisplayMode(int width, int height, int bitsPerPixel)
+{
+    Backend* backend = ActiveBackend();
+    if (backend == nullptr || !backend->SetDisplayMode(width, height))
+        return false;
+    ScreenState& state = State();
+    state.programMode = true;
+    state.mode = {width, height, bitsPerPixel};
+    return true;
+}
+
+void RestoreDesktopMode()
+{
+    ScreenState& state = State();
+    if (!state.programMode)
+        return;
+    state.programMode = false;
+    if (Backend* backend = RunningBackend())
+        backend->RestoreDisplayMode();
+}
+
+void PresentFrame(
+    const uint16_t* pixels, int pitchBytes, int width, int height, bool waitForRefresh)
+{
+    if (Backend* backend = RunningBackend())
+        backend->Present(pixels, pitchBytes, width, height, waitForRefresh);
+}
+
+void CountFlip()
+{
+    ++State().flips;
+}
+
+int FlipsSinceReset()
+{
+    return State().flips;
+}
+
+}  // namespace layer
