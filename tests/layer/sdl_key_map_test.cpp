@@ -24,13 +24,8 @@ constexpr KeyCase KEYS[] = {
     {VK_RIGHT, 79, 0},  // Right Arrow
     {VK_DOWN, 81, 0},  // Down Arrow
     {0x0D, 40, 88},  // VK_RETURN: Enter, or keypad Enter
-    {0x20, 44, 0},  // VK_SPACE
     {0x10, 225, 229},  // VK_SHIFT: left or right
-    {0x11, 224, 228},  // VK_CONTROL
-    {0x12, 226, 230},  // VK_MENU
-    {0xA1, 229, 0},  // VK_RSHIFT
     {'A', 4, 0},  // the first letter
-    {'M', 16, 0},  // one between
     {'Z', 29, 0},  // the last letter
     {'1', 30, 0},  // the digits' first key
     {'9', 38, 0},  // the last but one: HID puts 0 after 9
