@@ -33,19 +33,18 @@ ScreenState& State()
     return state;
 }
 
-std::unique_ptr<Backend> ChooseBackend(std::string& reason)
+}  // namespace
+
+std::unique_ptr<Backend> BackendNamedBy(const char* setting, std::string& reason)
 {
-    const char* choice = std::getenv("TILESCROLL_BACKEND");
-    if (choice == nullptr || choice[0] == '\0')
+    if (setting == nullptr || setting[0] == '\0')
         return CreateDesktopBackend(reason);
-    if (std::strcmp(choice, "headless") == 0)
+    if (std::strcmp(setting, "headless") == 0)
         return CreateHeadlessBackend(1024, 768);
-    reason = std::string("TILESCROLL_BACKEND=") + choice
+    reason = std::string("TILESCROLL_BACKEND=") + setting
         + " names no backend (\"headless\", or unset for the desktop)";
     return nullptr;
 }
-
-}  // namespace
 
 Backend* ActiveBackend()
 {
@@ -53,7 +52,8 @@ Backend* ActiveBackend()
     if (!state.tried) {
         state.tried = true;
         std::string reason;
-        std::unique_ptr<Backend> backend = ChooseBackend(reason);
+        std::unique_ptr<Backend> backend
+            = BackendNamedBy(std::getenv("TILESCROLL_BACKEND"), reason);
         if (backend && backend->Start(reason)) {
             state.backend = std::move(backend);
             state.started = true;

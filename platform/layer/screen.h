@@ -15,6 +15,9 @@ namespace layer {
 // empty. Never a silent fallback from one to the other. Null when it could
 // not start; BackendFailure() then says why.
 Backend* ActiveBackend();
+// The backend that a TILESCROLL_BACKEND setting (null: unset) names, not yet
+// started; null with the reason for a setting that names none.
+std::unique_ptr<Backend> BackendNamedBy(const char* setting, std::string& reason);
 // The backend if one has started, without starting one.
 Backend* RunningBackend();
 const std::string& BackendFailure();
