@@ -337,6 +337,15 @@ INSTANTIATE_TEST_SUITE_P(Layouts, TruncationTest,
             BmpContainer::PackedDib}),
     [](const auto& info) { return info.param.name; });
 
+// More colours than the depth can name is refused even when the table is
+// all there, rather than guessing which entries the pixels mean.
+TEST(BmpReaderTest, ColourCountAboveTheDepthIsRefused)
+{
+    const BmpSpec spec{8, 1, 1, 0, 40, {0x000000, 0xFFFFFF, 0xFF0000}, {}, -1};
+    const std::vector<uint8_t> bytes = BuildBmp(spec, std::vector<uint32_t>(8, 1), false);
+    EXPECT_FALSE(DecodeBmp(bytes, BmpContainer::PackedDib).image.has_value());
+}
+
 TEST(BmpReaderTest, EmptyInputIsRefusedInBothContainers)
 {
     EXPECT_FALSE(DecodeBmp({}, BmpContainer::File).image.has_value());

@@ -140,14 +140,23 @@ TEST_F(GdiTest, GlyphsSitOnACommonBaseline)
     EXPECT_LT(cells[3].back(), ascent - 1);
 }
 
-TEST_F(GdiTest, TextIsPlacedAtItsOriginOnABitmapToo)
+// Every printable character, between a 'j' whose ink starts left of its cell
+// and a 'k' whose ink ends right of it: nothing may change outside the box.
+TEST_F(GdiTest, TextIsPlacedAtItsOriginAndStaysInItsBox)
 {
-    gditest::MemoryCanvas canvas(60, 30, std::vector<COLORREF>(60 * 30, RGB(9, 9, 9)));
-    DrawYellowOnBlue(canvas.dc, 7, 5, "Hi");
-    const int width = TextWidth("Hi");
+    std::string text = "j";
+    for (char c = ' '; c <= '~'; ++c)
+        text += c;
+    text += 'k';
+    const int width = TextWidth(text);
     const int height = layer::DefaultFontLineHeight();
-    for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 60; ++x) {
+    const int canvasWidth = width + 14;
+    const int canvasHeight = height + 10;
+    gditest::MemoryCanvas canvas(
+        canvasWidth, canvasHeight, std::vector<COLORREF>(canvasWidth * canvasHeight, RGB(9, 9, 9)));
+    DrawYellowOnBlue(canvas.dc, 7, 5, text);
+    for (int y = 0; y < canvasHeight; ++y)
+        for (int x = 0; x < canvasWidth; ++x) {
             const COLORREF c = GetPixel(canvas.dc, x, y);
             const bool inBox = x >= 7 && x < 7 + width && y >= 5 && y < 5 + height;
             if (inBox)
