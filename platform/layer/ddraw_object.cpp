@@ -252,13 +252,14 @@ HRESULT DirectDrawObject::CreatePalette(
         Refuse("CreatePalette", "needs the entries and an out pointer, and no outer object");
         return DDERR_INVALIDPARAMS;
     }
-    if (flags != DDPCAPS_8BIT) {
+    if ((flags & ~DDPCAPS_ALLOW256) != DDPCAPS_8BIT) {
         Refuse("CreatePalette", "only 256-entry palettes (DDPCAPS_8BIT) are emulated");
         return DDERR_INVALIDPARAMS;
     }
     if (level_ == 0)
         return DDERR_NOCOOPERATIVELEVELSET;
-    *palette = AdoptPalette(std::make_unique<Palette>(this, entries));
+    *palette
+        = AdoptPalette(std::make_unique<Palette>(this, entries, (flags & DDPCAPS_ALLOW256) != 0));
     return DD_OK;
 }
 

@@ -122,7 +122,8 @@ private:
 
 class Palette final : public IDirectDrawPalette {
 public:
-    Palette(DirectDrawObject* owner, const PALETTEENTRY* entries);
+    // Without allow256, entries 0 and 255 keep black and white for the system.
+    Palette(DirectDrawObject* owner, const PALETTEENTRY* entries, bool allow256);
     ~Palette() = default;
 
     ULONG AddRef() override;
@@ -144,7 +145,10 @@ public:
     }
 
 private:
+    void KeepSystemEntries();
+
     DirectDrawObject* owner_;
+    bool allow256_;
     ULONG refs_ = 1;
     bool alive_ = true;
     std::array<PALETTEENTRY, 256> entries_;

@@ -1,5 +1,6 @@
 // IDirectDrawPalette: 256 entries, read and written with bounds checks. On a
-// 16-bit display no surface uses it; it keeps what the program puts in it.
+// 16-bit display no surface uses it; it keeps what the program puts in it,
+// except that entries 0 and 255 stay black and white unless DDPCAPS_ALLOW256.
 #include "platform/layer/call_log.h"
 #include "platform/layer/ddraw_objects.h"
 
@@ -15,10 +16,21 @@ bool WithinTable(DWORD first, DWORD count)
 
 }  // namespace
 
-Palette::Palette(DirectDrawObject* owner, const PALETTEENTRY* entries)
+Palette::Palette(DirectDrawObject* owner, const PALETTEENTRY* entries, bool allow256)
     : owner_(owner)
+    , allow256_(allow256)
 {
     std::memcpy(entries_.data(), entries, sizeof(entries_));
+    KeepSystemEntries();
+}
+
+void Palette::KeepSystemEntries()
+{
+    if (allow256_)
+        return;
+    // The colours stay the system's; the flags are the ones given.
+    entries_[0] = {0, 0, 0, entries_[0].peFlags};
+    entries_[255] = {255, 255, 255, entries_[255].peFlags};
 }
 
 ULONG Palette::AddRef()
@@ -61,6 +73,7 @@ HRESULT Palette::SetEntries(DWORD flags, DWORD start, DWORD count, LPPALETTEENTR
     if (flags != 0 || entries == nullptr || !WithinTable(start, count))
         return DDERR_INVALIDPARAMS;
     std::memcpy(entries_.data() + start, entries, count * sizeof(PALETTEENTRY));
+    KeepSystemEntries();
     return DD_OK;
 }
 

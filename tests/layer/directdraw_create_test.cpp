@@ -140,7 +140,8 @@ protected:
         DisplayTest::SetUp();
         for (int i = 0; i < 256; ++i)
             initial[i] = {static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 7, 0};
-        ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT, initial, &palette, nullptr), DD_OK);
+        ASSERT_EQ(
+            dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, initial, &palette, nullptr), DD_OK);
     }
     PALETTEENTRY initial[256];
     IDirectDrawPalette* palette = nullptr;
@@ -156,6 +157,27 @@ TEST_F(Palettes, CopiesTheTableItWasMadeFrom)
     EXPECT_EQ(test::LivePalettes(), 1);
     EXPECT_EQ(palette->Release(), 0u);
     EXPECT_EQ(test::LivePalettes(), 0);
+}
+
+TEST_F(Palettes, WithoutAllow256TheEndsStayBlackAndWhiteWithTheirFlags)
+{
+    initial[0] = {10, 20, 30, PC_NOCOLLAPSE};
+    initial[255] = {40, 50, 60, 0};
+    IDirectDrawPalette* reserved = nullptr;
+    ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT, initial, &reserved, nullptr), DD_OK);
+    PALETTEENTRY read[256];
+    ASSERT_EQ(reserved->GetEntries(0, 0, 256, read), DD_OK);
+    EXPECT_EQ(read[0].peRed + read[0].peGreen + read[0].peBlue, 0);
+    EXPECT_EQ(read[0].peFlags, PC_NOCOLLAPSE);
+    EXPECT_EQ(read[255].peRed & read[255].peGreen & read[255].peBlue, 255);
+    EXPECT_EQ(read[1].peRed, initial[1].peRed);
+
+    PALETTEENTRY set[2] = {{1, 2, 3, 0}, {4, 5, 6, PC_NOCOLLAPSE}};
+    ASSERT_EQ(reserved->SetEntries(0, 254, 2, set), DD_OK);
+    ASSERT_EQ(reserved->GetEntries(0, 254, 2, read), DD_OK);
+    EXPECT_EQ(read[0].peRed, 1);
+    EXPECT_EQ(read[1].peRed & read[1].peGreen & read[1].peBlue, 255);
+    EXPECT_EQ(read[1].peFlags, PC_NOCOLLAPSE);
 }
 
 TEST_F(Palettes, RefusesOtherKindsOfPalette)
