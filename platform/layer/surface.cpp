@@ -200,8 +200,9 @@ HRESULT Surface::Flip(LPDIRECTDRAWSURFACE targetOverride, DWORD flags)
     // The memory changes places; the interfaces keep their roles, so the
     // program's back buffer pointer stays the one it draws into.
     std::swap(memory_, backBuffer_->memory_);
-    PresentFrame(memory_.get(), PitchBytes(), width_, height_, (flags & DDFLIP_WAIT) != 0);
+    // Counted first, so whatever watches the screen sees this flip counted.
     CountFlip();
+    PresentFrame(memory_.get(), PitchBytes(), width_, height_, (flags & DDFLIP_WAIT) != 0);
     return DD_OK;
 }
 
