@@ -39,7 +39,7 @@ bool HeadlessBackend::SetDisplayMode(int width, int height)
 void HeadlessBackend::RestoreDisplayMode() { }
 
 void HeadlessBackend::Present(
-    const uint16_t* pixels, int pitchBytes, int width, int height, bool /*waitForRefresh*/)
+    const uint16_t* pixels, int pitchBytes, int width, int height, bool waitForRefresh)
 {
     // Nothing to wait for: tests run frames as fast as they are made.
     if (pixels == nullptr || width <= 0 || height <= 0)
@@ -50,6 +50,8 @@ void HeadlessBackend::Present(
     const auto* row = reinterpret_cast<const uint8_t*>(pixels);
     for (int y = 0; y < height; ++y, row += pitchBytes)
         std::memcpy(&frame_[static_cast<size_t>(y) * width], row, sizeof(uint16_t) * width);
+    if (waitForRefresh && flipHook_)
+        flipHook_();
 }
 
 bool HeadlessBackend::PumpEvents()

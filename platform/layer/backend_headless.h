@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace layer {
@@ -28,6 +30,9 @@ public:
     void ReleaseAllKeys();
     // The next PumpEvents reports a close request from the desktop.
     void RequestClose();
+    // Called after each waiting present (a flip) has been shown, so a test
+    // can act between the frames of a running program.
+    void SetFlipHook(std::function<void()> hook) { flipHook_ = std::move(hook); }
 
     // The picture the screen shows: the last frame presented, a black screen
     // after a mode switch, nothing (0 x 0) before either. It stays after the
@@ -52,6 +57,7 @@ private:
     int frameWidth_ = 0;
     int frameHeight_ = 0;
     std::vector<uint16_t> frame_;
+    std::function<void()> flipHook_;
 };
 
 }  // namespace layer

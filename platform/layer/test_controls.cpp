@@ -42,6 +42,12 @@ void ResetLayer(int screenWidth, int screenHeight)
     InstallBackend(CreateHeadlessBackend(screenWidth, screenHeight));
 }
 
+void OnFlip(std::function<void()> hook)
+{
+    if (HeadlessBackend* headless = Headless())
+        headless->SetFlipHook(std::move(hook));
+}
+
 void HoldKey(int virtualKey, bool held)
 {
     if (HeadlessBackend* headless = Headless())

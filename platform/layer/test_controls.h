@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,9 @@ struct DisplayMode {
 };
 DisplayMode CurrentDisplayMode();  // the desktop's mode when none was set
 int FlipCount();                   // flips of any primary since ResetLayer
+// Runs after every flip has reached the screen, until ResetLayer or a new
+// hook: how a test holds keys or looks at frames while a program runs.
+void OnFlip(std::function<void()> hook);
 
 // ---- Surfaces ----------------------------------------------------------------------
 // The surface's memory is undefined until Restore; operations answer

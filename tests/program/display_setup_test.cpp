@@ -1,15 +1,14 @@
 // Display setup and release on the layer: what is made, what a failure at
 // each step releases and in what order, and the greeting.
-#include <gtest/gtest.h>
-
-#include <set>
-#include <string>
-#include <vector>
-
 #include "display/display_setup.h"
 #include "display/display_state.h"
 #include "platform/layer/test_controls.h"
 #include "support/test_window.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <string>
+#include <vector>
 
 namespace test = layer::test;
 
@@ -31,8 +30,8 @@ protected:
         test::ResetLayer();
     }
 
-    static std::vector<const void*> ObjectsOf(const std::vector<test::RecordedCall>& calls,
-                                              const std::string& operation)
+    static std::vector<const void*> ObjectsOf(
+        const std::vector<test::RecordedCall>& calls, const std::string& operation)
     {
         std::vector<const void*> objects;
         for (const test::RecordedCall& call : calls)
@@ -121,12 +120,12 @@ struct FailureRow {
     const char* operation;
     int nth;
     bool hasDirectDraw;  // whether a DirectDraw object was made
-    bool hasPrimary;     // whether the primary was made
+    bool hasPrimary;  // whether the primary was made
     int tilesMade;
     int surfacesAttempted;  // CreateSurface calls made, the failing one included
 };
 
-class DisplaySetupFailure : public DisplaySetup, public testing::WithParamInterface<FailureRow> {};
+class DisplaySetupFailure : public DisplaySetup, public testing::WithParamInterface<FailureRow> { };
 
 TEST_P(DisplaySetupFailure, ReleasesWhatWasMadeInOrderAndReturnsZero)
 {
@@ -142,8 +141,8 @@ TEST_P(DisplaySetupFailure, ReleasesWhatWasMadeInOrderAndReturnsZero)
     EXPECT_EQ(test::CurrentDisplayMode().width, 1024);
 
     std::vector<const void*> released = ObjectsOf(calls, "Release");
-    const size_t expectedReleases =
-        (row.hasDirectDraw ? 1 : 0) + (row.hasPrimary ? 1 : 0) + row.tilesMade;
+    const size_t expectedReleases
+        = (row.hasDirectDraw ? 1 : 0) + (row.hasPrimary ? 1 : 0) + row.tilesMade;
     ASSERT_EQ(released.size(), expectedReleases);
     if (row.hasDirectDraw) {
         // The DirectDraw object, which took the cooperative level, goes last.
@@ -162,16 +161,15 @@ TEST_P(DisplaySetupFailure, ReleasesWhatWasMadeInOrderAndReturnsZero)
     EXPECT_TRUE(ObjectsOf(calls, "GetDC").empty()) << "no greeting after a failure";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, DisplaySetupFailure,
+INSTANTIATE_TEST_SUITE_P(Steps, DisplaySetupFailure,
     testing::Values(FailureRow{"DirectDrawCreate", "DirectDrawCreate", 1, false, false, 0, 0},
-                    FailureRow{"SetCooperativeLevel", "SetCooperativeLevel", 1, true, false, 0, 0},
-                    FailureRow{"SetDisplayMode", "SetDisplayMode", 1, true, false, 0, 0},
-                    FailureRow{"PrimarySurface", "CreateSurface", 1, true, false, 0, 1},
-                    FailureRow{"BackBuffer", "GetAttachedSurface", 1, true, true, 0, 1},
-                    FailureRow{"FirstTile", "CreateSurface", 2, true, true, 0, 2},
-                    FailureRow{"SixthTile", "CreateSurface", 7, true, true, 5, 7},
-                    FailureRow{"LastTile", "CreateSurface", 13, true, true, 11, 13}),
+        FailureRow{"SetCooperativeLevel", "SetCooperativeLevel", 1, true, false, 0, 0},
+        FailureRow{"SetDisplayMode", "SetDisplayMode", 1, true, false, 0, 0},
+        FailureRow{"PrimarySurface", "CreateSurface", 1, true, false, 0, 1},
+        FailureRow{"BackBuffer", "GetAttachedSurface", 1, true, true, 0, 1},
+        FailureRow{"FirstTile", "CreateSurface", 2, true, true, 0, 2},
+        FailureRow{"SixthTile", "CreateSurface", 7, true, true, 5, 7},
+        FailureRow{"LastTile", "CreateSurface", 13, true, true, 11, 13}),
     [](const testing::TestParamInfo<FailureRow>& info) { return info.param.name; });
 
 TEST_F(DisplaySetup, GreetingGoesOnlyToTheVisibleSurface)

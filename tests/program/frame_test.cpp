@@ -1,13 +1,6 @@
 // One frame on the layer: what reaches the screen, and the order of the
 // steps. Tile pictures whose pixels encode their own tile and position make
 // any misplaced piece show.
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <cstring>
-#include <string>
-#include <vector>
-
 #include "display/display_setup.h"
 #include "display/display_state.h"
 #include "mapview/frame.h"
@@ -15,6 +8,12 @@
 #include "mapview/view_position.h"
 #include "platform/layer/test_controls.h"
 #include "support/test_window.h"
+
+#include <algorithm>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace test = layer::test;
 
@@ -66,8 +65,8 @@ protected:
         desc.dwSize = sizeof(desc);
         ASSERT_EQ(surface->Lock(NULL, &desc, DDLOCK_WAIT, NULL), DD_OK);
         for (int y = 0; y < TILE_SIZE; ++y) {
-            auto* row = reinterpret_cast<uint16_t*>(static_cast<uint8_t*>(desc.lpSurface) +
-                                                    y * desc.lPitch);
+            auto* row = reinterpret_cast<uint16_t*>(
+                static_cast<uint8_t*>(desc.lpSurface) + y * desc.lPitch);
             for (int x = 0; x < TILE_SIZE; ++x)
                 row[x] = Encoded(tile, x, y);
         }
@@ -81,8 +80,9 @@ protected:
         int wrong = 0;
         for (int y = 0; y < SCREEN_HEIGHT; ++y)
             for (int x = 0; x < SCREEN_WIDTH; ++x)
-                if (!InLegendBand(x, y) &&
-                    frame.at(x, y) != MapPixel(right - SCREEN_WIDTH + x, bottom - SCREEN_HEIGHT + y))
+                if (!InLegendBand(x, y)
+                    && frame.at(x, y)
+                        != MapPixel(right - SCREEN_WIDTH + x, bottom - SCREEN_HEIGHT + y))
                     ++wrong;
         return wrong;
     }
@@ -100,9 +100,8 @@ TEST_F(Frame, EveryPixelShowsTheMapPixelUnderIt)
 {
     // Offsets covering every row/column shape, spread over the map, and the
     // extremes of the bounds.
-    const std::pair<int32_t, int32_t> views[] = {{640, 480},   {644, 512},   {700, 540},
-                                                 {1003, 999},  {1337, 1505}, {2048, 2047},
-                                                 {2047, 2046}, {641, 2047},  {2048, 481}};
+    const std::pair<int32_t, int32_t> views[] = {{640, 480}, {644, 512}, {700, 540}, {1003, 999},
+        {1337, 1505}, {2048, 2047}, {2047, 2046}, {641, 2047}, {2048, 481}};
     for (auto [right, bottom] : views) {
         viewRight = right;
         viewBottom = bottom;
