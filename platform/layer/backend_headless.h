@@ -32,7 +32,10 @@ public:
     void RequestClose();
     // Called after each waiting present (a flip) has been shown, so a test
     // can act between the frames of a running program.
-    void SetFlipHook(std::function<void()> hook) { flipHook_ = std::move(hook); }
+    void SetFlipHook(std::function<void()> hook)
+    {
+        flipHook_ = std::move(hook);
+    }
 
     // The picture the screen shows: the last frame presented, a black screen
     // after a mode switch, nothing (0 x 0) before either. It stays after the
