@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux build and its suites, the
-# same suites under AddressSanitizer and UndefinedBehaviorSanitizer, and the
-# program end to end. Installs what is missing first (needs root then).
+# same suites under AddressSanitizer and UndefinedBehaviorSanitizer, the
+# program end to end on a virtual X server, and the 32-bit Windows build
+# under Wine against the real platform. Installs what is missing first
+# (needs root then).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test || exit 1
@@ -47,8 +49,52 @@ ctest_preset() {
   return "$status"
 }
 
+# Adds a "name: P passed, F failed" closing line's counts to the totals.
+count_closing_line() {
+  local line
+  line=$(grep -E '^[a-z0-9-]+: [0-9]+ passed, [0-9]+ failed' "$1" | tail -1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  passed=$((passed + $(sed -E 's/^[^:]+: ([0-9]+) passed.*/\1/' <<<"$line")))
+  failed=$((failed + $(sed -E 's/.* ([0-9]+) failed.*/\1/' <<<"$line")))
+}
+
+# Runs a script whose PASS/FAIL lines are counted.
+checked_script() {
+  local log status
+  log=$(mktemp)
+  "$@" 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  passed=$((passed + $(grep -c '^PASS' "$log")))
+  failed=$((failed + $(grep -c '^FAIL' "$log")))
+  [ "$status" -eq 0 ] || grep -q '^FAIL' "$log" || failed=$((failed + 1))
+  rm -f "$log"
+  return "$status"
+}
+
+linux_end_to_end() {
+  cmake --build --preset linux --target tilescroll render_view -j"$jobs" &&
+    checked_script tests/e2e/sdl_xvfb.sh build/linux
+}
+
+windows_under_wine() {
+  local log status
+  cmake --preset windows-i686 >/dev/null &&
+    cmake --build --preset windows-i686 -j"$jobs" || return 1
+  log=$(mktemp)
+  tests/wine/run_all.sh build/windows-i686 build/linux 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  count_closing_line "$log"
+  rm -f "$log"
+  return "$status"
+}
+
 stage "linux" ctest_preset linux
 stage "linux-asan" ctest_preset linux-asan
+stage "linux-end-to-end" linux_end_to_end
+stage "windows-under-wine" windows_under_wine
 
 echo "==== summary"
 if [ ${#failed_stages[@]} -gt 0 ]; then
