@@ -1,35 +1,30 @@
 // Renders the whole 2048 x 2048 world with the program's own tile walk and
 // blits on the layer's headless backend, and saves it as a PNG.
 //   render_map <out.png>
-#include <cstdio>
-
-#include "display/display_setup.h"
 #include "display/display_state.h"
-#include "display/tile_set.h"
+#include "headless_program.h"
 #include "mapview/tile_walk.h"
 #include "platform/layer/test_controls.h"
 #include "platform/win32.h"
 
-static LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
+#include <cstdio>
 
 // Draws the view into the back buffer exactly as a frame does, without the
 // legend, and copies it into the map picture.
 static void RenderView(int32_t right, int32_t bottom, layer::test::Pixels& map)
 {
     ComputeTilePieces(right, bottom, [](const TilePiece& piece) {
-        RECT source = {piece.source.left, piece.source.top, piece.source.right,
-                       piece.source.bottom};
+        RECT source
+            = {piece.source.left, piece.source.top, piece.source.right, piece.source.bottom};
         DisplayState.BackBuffer->BltFast(piece.x, piece.y, DisplayState.TileSurfaces[piece.tile],
-                                         &source, DDBLTFAST_NOCOLORKEY | DDBLTFAST_WAIT);
+            &source, DDBLTFAST_NOCOLORKEY | DDBLTFAST_WAIT);
     });
     layer::test::Pixels view = layer::test::ReadSurface(DisplayState.BackBuffer);
     for (int y = 0; y < SCREEN_HEIGHT; ++y)
         for (int x = 0; x < SCREEN_WIDTH; ++x)
-            map.values[static_cast<size_t>(bottom - SCREEN_HEIGHT + y) * map.width +
-                       (right - SCREEN_WIDTH + x)] = view.at(x, y);
+            map.values[static_cast<size_t>(bottom - SCREEN_HEIGHT + y) * map.width
+                + (right - SCREEN_WIDTH + x)]
+                = view.at(x, y);
 }
 
 int main(int argc, char** argv)
@@ -38,20 +33,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: render_map <out.png>\n");
         return 2;
     }
-    layer::test::ResetLayer(SCREEN_WIDTH, SCREEN_HEIGHT);
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = PlainWindowProc;
-    windowClass.lpszClassName = "RENDER_MAP";
-    RegisterClassExA(&windowClass);
-    HWND window = CreateWindowExA(0, "RENDER_MAP", "", WS_POPUP, 0, 0, SCREEN_WIDTH,
-                                  SCREEN_HEIGHT, NULL, NULL, NULL, NULL);
-    DisplayState.MainWindow = window;
-    if (window == NULL || InitDisplay(window) == 0) {
-        std::fprintf(stderr, "render_map: display setup failed\n");
+    if (!StartHeadlessProgram("render_map"))
         return 1;
-    }
-    LoadTileSet();
 
     const int32_t worldSize = TILE_SIZE * MAP_COLUMNS;
     layer::test::Pixels map;
@@ -75,6 +58,6 @@ int main(int argc, char** argv)
             break;
     }
     const bool saved = layer::test::SavePng(map, argv[1]);
-    ReleaseDisplay();
+    StopHeadlessProgram();
     return saved ? 0 : 1;
 }
