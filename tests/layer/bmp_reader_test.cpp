@@ -9,14 +9,14 @@
 
 namespace {
 
-using bmptest::BmpSpec;
+using bmptest::BmpShape;
 using bmptest::BuildBmp;
 using layer::BmpContainer;
 using layer::DecodeBmp;
 
 struct DecodeCase {
     std::string name;
-    BmpSpec spec;
+    BmpShape shape;
     std::vector<uint32_t> raw;  // stored values, top row first
     std::vector<uint32_t> expected;  // 0x00RRGGBB, top row first
 };
@@ -53,11 +53,11 @@ class DecodeTest : public testing::TestWithParam<std::tuple<DecodeCase, BmpConta
 TEST_P(DecodeTest, GivesThePixels)
 {
     const auto& [c, container] = GetParam();
-    const auto bytes = BuildBmp(c.spec, c.raw, container == BmpContainer::File);
+    const auto bytes = BuildBmp(c.shape, c.raw, container == BmpContainer::File);
     const layer::BmpResult result = DecodeBmp(bytes, container);
     ASSERT_TRUE(result.image.has_value()) << result.failure;
-    EXPECT_EQ(result.image->width, c.spec.width);
-    EXPECT_EQ(result.image->height, std::abs(c.spec.height));
+    EXPECT_EQ(result.image->width, c.shape.width);
+    EXPECT_EQ(result.image->height, std::abs(c.shape.height));
     EXPECT_EQ(result.image->pixels, c.expected);
 }
 
@@ -214,16 +214,16 @@ INSTANTIATE_TEST_SUITE_P(Spoiled, RefusalTest, testing::ValuesIn(Spoils()),
 // Complete data that still cannot be read without guessing.
 TEST(BmpReaderTest, UnusableMasksAndColourCountsAreRefused)
 {
-    const BmpSpec specs[] = {
+    const BmpShape shapes[] = {
         {2, 1, 16, 3, 40, {}, {0xF0F0, 0x0F00, 0x000F}, -1},  // a gap in a mask
         {2, 1, 16, 3, 40, {}, {0x1F0000, 0x07E0, 0x1F}, -1},  // past 16 bits
         {2, 1, 24, 3, 40, {}, {0xFF0000, 0xFF00, 0xFF}, -1},  // masks on 24 bits
         {2, 1, 1, 0, 40, {0x000000, 0xFFFFFF, 0xFF0000}, {}, -1},  // 3 colours at 1 bit
     };
-    for (const BmpSpec& spec : specs)
+    for (const BmpShape& shape : shapes)
         EXPECT_FALSE(
-            DecodeBmp(BuildBmp(spec, {0, 0}, false), BmpContainer::PackedDib).image.has_value())
-            << spec.bitCount << " bits";
+            DecodeBmp(BuildBmp(shape, {0, 0}, false), BmpContainer::PackedDib).image.has_value())
+            << shape.bitCount << " bits";
 }
 
 // Cut short anywhere, in a header, the masks, the table or the pixels: the
@@ -231,7 +231,7 @@ TEST(BmpReaderTest, UnusableMasksAndColourCountsAreRefused)
 TEST(BmpReaderTest, EveryTruncationIsRefused)
 {
     struct Layout {
-        BmpSpec spec;
+        BmpShape shape;
         BmpContainer container;
     };
     const Layout layouts[] = {
@@ -242,12 +242,12 @@ TEST(BmpReaderTest, EveryTruncationIsRefused)
     };
     for (const Layout& l : layouts) {
         const auto bytes
-            = BuildBmp(l.spec, std::vector<uint32_t>(6 + 4, 1), l.container == BmpContainer::File);
+            = BuildBmp(l.shape, std::vector<uint32_t>(6 + 4, 1), l.container == BmpContainer::File);
         ASSERT_TRUE(DecodeBmp(bytes, l.container).image.has_value());
         for (size_t length = 0; length < bytes.size(); ++length) {
             const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + length);
             EXPECT_FALSE(DecodeBmp(cut, l.container).image.has_value())
-                << l.spec.bitCount << " bits cut to " << length;
+                << l.shape.bitCount << " bits cut to " << length;
         }
     }
 }

@@ -92,10 +92,10 @@ TEST_F(LoadImageLayerTest, ResourceIsScaledToTheNearestSourcePixel)
 TEST_F(LoadImageLayerTest, TopDownPicturesKeepTheirFirstRowOnTop)
 {
     const std::vector<uint32_t> source = Numbered(2, 3);
-    const bmptest::BmpSpec spec{2, -3, 24, 0, 40, {}, {}, -1};
+    const bmptest::BmpShape shape{2, -3, 24, 0, 40, {}, {}, -1};
     testbmp::TempFolder folder;
-    const std::string path = folder.Write("top_down.bmp", BuildBmp(spec, source, true));
-    layer::test::RegisterResource(MAKEINTRESOURCEA(7), RT_BITMAP, BuildBmp(spec, source, false));
+    const std::string path = folder.Write("top_down.bmp", BuildBmp(shape, source, true));
+    layer::test::RegisterResource(MAKEINTRESOURCEA(7), RT_BITMAP, BuildBmp(shape, source, false));
     for (HANDLE image : {LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0,
                              LR_LOADFROMFILE | LR_CREATEDIBSECTION),
              LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(7), IMAGE_BITMAP, 0, 0, 0)}) {
@@ -107,9 +107,9 @@ TEST_F(LoadImageLayerTest, TopDownPicturesKeepTheirFirstRowOnTop)
 
 TEST_F(LoadImageLayerTest, RefusalsGiveNullAndLeaveNothing)
 {
-    const bmptest::BmpSpec spec{2, 2, 24, 0, 40, {}, {}, -1};
-    layer::test::RegisterResource("GOOD", RT_BITMAP, BuildBmp(spec, {1, 2, 3, 4}, false));
-    std::vector<uint8_t> cut = BuildBmp(spec, {1, 2, 3, 4}, false);
+    const bmptest::BmpShape shape{2, 2, 24, 0, 40, {}, {}, -1};
+    layer::test::RegisterResource("GOOD", RT_BITMAP, BuildBmp(shape, {1, 2, 3, 4}, false));
+    std::vector<uint8_t> cut = BuildBmp(shape, {1, 2, 3, 4}, false);
     cut.pop_back();
     layer::test::RegisterResource("CUT", RT_BITMAP, cut);
     std::vector<uint8_t> rle

@@ -4,70 +4,16 @@
 #include "display/bitmap_utils.h"
 #include "display/palette_rules.h"
 #include "platform/win32.h"
-#include "support/bitmap_files.h"
+#include "support/bmp_bytes.h"
 #include "support/test_window.h"
 
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
-
-struct SurfacePixels {
-    int width = 0;
-    int height = 0;
-    std::vector<uint16_t> values;
-    DWORD redMask = 0, greenMask = 0, blueMask = 0;
-    uint16_t at(int x, int y) const
-    {
-        return values[static_cast<size_t>(y) * width + x];
-    }
-};
-
-SurfacePixels Read(IDirectDrawSurface* surface)
-{
-    SurfacePixels pixels;
-    DDSURFACEDESC desc;
-    std::memset(&desc, 0, sizeof(desc));
-    desc.dwSize = sizeof(desc);
-    EXPECT_EQ(surface->Lock(NULL, &desc, DDLOCK_WAIT, NULL), DD_OK);
-    if (desc.lpSurface == NULL)
-        return pixels;
-    EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 16u);
-    pixels.width = static_cast<int>(desc.dwWidth);
-    pixels.height = static_cast<int>(desc.dwHeight);
-    pixels.redMask = desc.ddpfPixelFormat.dwRBitMask;
-    pixels.greenMask = desc.ddpfPixelFormat.dwGBitMask;
-    pixels.blueMask = desc.ddpfPixelFormat.dwBBitMask;
-    for (int y = 0; y < pixels.height; ++y) {
-        const uint8_t* row = static_cast<const uint8_t*>(desc.lpSurface) + y * desc.lPitch;
-        for (int x = 0; x < pixels.width; ++x) {
-            uint16_t value;
-            std::memcpy(&value, row + 2 * x, sizeof(value));
-            pixels.values.push_back(value);
-        }
-    }
-    surface->Unlock(NULL);
-    return pixels;
-}
-
-// Only the top-left pixel and the one after it are set apart from the rest.
-void FillCorner(IDirectDrawSurface* surface, uint16_t corner, uint16_t next)
-{
-    DDSURFACEDESC desc;
-    std::memset(&desc, 0, sizeof(desc));
-    desc.dwSize = sizeof(desc);
-    ASSERT_EQ(surface->Lock(NULL, &desc, DDLOCK_WAIT, NULL), DD_OK);
-    for (DWORD y = 0; y < desc.dwHeight; ++y) {
-        uint8_t* row = static_cast<uint8_t*>(desc.lpSurface) + y * desc.lPitch;
-        for (DWORD x = 0; x < desc.dwWidth; ++x) {
-            const uint16_t value = y > 0 || x > 1 ? 0x4208 : x == 0 ? corner : next;
-            std::memcpy(row + 2 * x, &value, sizeof(value));
-        }
-    }
-    surface->Unlock(NULL);
-}
 
 // A picture whose neighbouring pixels nearly all differ, as 0x00RRGGBB.
 uint32_t Gradient(int x, int y)
@@ -87,13 +33,10 @@ public:
             directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
         ASSERT_EQ(directDraw->SetDisplayMode(640, 480, 16), DD_OK);
     }
-
     void TearDown() override
     {
         for (IDirectDrawSurface* surface : surfaces)
             surface->Release();
-        for (HBITMAP bitmap : bitmaps)
-            DeleteObject(bitmap);
         if (directDraw != NULL)
             directDraw->Release();
         if (window != NULL)
@@ -116,122 +59,129 @@ public:
         return surface;
     }
 
-    std::string WritePicture(int width, int height, uint32_t (*rgb)(int, int))
+    // Calls visit(x, y, pixel) for every pixel under Lock; gives the masks.
+    DWORD Visit(IDirectDrawSurface* surface, const std::function<void(int, int, uint16_t&)>& visit,
+        DWORD* masks = NULL)
     {
-        return folder.Write("picture" + std::to_string(width) + ".bmp",
-            testbmp::AsBmpFile(testbmp::MakeDib24(width, height, rgb)));
+        DDSURFACEDESC desc;
+        std::memset(&desc, 0, sizeof(desc));
+        desc.dwSize = sizeof(desc);
+        EXPECT_EQ(surface->Lock(NULL, &desc, DDLOCK_WAIT, NULL), DD_OK);
+        if (desc.lpSurface == NULL)
+            return 0;
+        EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 16u);
+        for (DWORD y = 0; y < desc.dwHeight; ++y)
+            for (DWORD x = 0; x < desc.dwWidth; ++x)
+                visit(x, y,
+                    reinterpret_cast<uint16_t*>(
+                        static_cast<uint8_t*>(desc.lpSurface) + y * desc.lPitch)[x]);
+        if (masks != NULL) {
+            masks[0] = desc.ddpfPixelFormat.dwRBitMask;
+            masks[1] = desc.ddpfPixelFormat.dwGBitMask;
+            masks[2] = desc.ddpfPixelFormat.dwBBitMask;
+        }
+        surface->Unlock(NULL);
+        return desc.dwWidth;
     }
-
-    HBITMAP LoadFile(const std::string& path)
+    std::vector<uint16_t> Read(IDirectDrawSurface* surface)
     {
-        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
-            NULL, path.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
-        EXPECT_NE(bitmap, static_cast<HBITMAP>(NULL)) << path;
-        if (bitmap != NULL)
-            bitmaps.push_back(bitmap);
-        return bitmap;
+        std::vector<uint16_t> values;
+        Visit(surface, [&](int, int, uint16_t& v) { values.push_back(v); });
+        return values;
     }
 
     HWND window = NULL;
     IDirectDraw* directDraw = NULL;
     std::vector<IDirectDrawSurface*> surfaces;
-    std::vector<HBITMAP> bitmaps;
-    testbmp::TempFolder folder;
+    bmptest::TempFolder folder;
 };
 
-TEST_F(UtilitiesAgreement, MatchColorFindsEachChannelInTheSurfaceFormat)
+TEST_F(UtilitiesAgreement, MatchColorFindsEachChannelAndPutsThePixelBack)
 {
     IDirectDrawSurface* surface = Offscreen(16, 16);
-    const SurfacePixels format = Read(surface);
-    ASSERT_NE(format.redMask, 0u);
-
+    DWORD m[3] = {0, 0, 0};
+    // Only the top-left pixel and the one after it stand apart.
+    const auto corner = [](int x, int y, uint16_t& v) {
+        v = y > 0 || x > 1 ? 0x4208 : x == 0 ? 0x1234 : 0xABCD;
+    };
+    Visit(surface, corner, m);
+    ASSERT_EQ(m[0] | m[1] | m[2], 0xFFFFu);
     struct Case {
         COLORREF color;
         DWORD pixel;
     };
-    const DWORD all = format.redMask | format.greenMask | format.blueMask;
-    for (const Case& c : {Case{RGB(255, 0, 0), format.redMask},
-             Case{RGB(0, 255, 0), format.greenMask}, Case{RGB(0, 0, 255), format.blueMask},
-             Case{RGB(255, 255, 255), all}, Case{RGB(0, 0, 0), 0}}) {
-        SCOPED_TRACE(c.color);
-        FillCorner(surface, 0x1234, 0xABCD);
-        EXPECT_EQ(MatchColor(surface, c.color), c.pixel);
-        const SurfacePixels after = Read(surface);
-        EXPECT_EQ(after.at(0, 0), 0x1234);
-        EXPECT_EQ(after.at(1, 0), 0xABCD);
+    for (const Case& c :
+        {Case{RGB(255, 0, 0), m[0]}, Case{RGB(0, 255, 0), m[1]}, Case{RGB(0, 0, 255), m[2]},
+            Case{RGB(255, 255, 255), 0xFFFF}, Case{RGB(0, 0, 0), 0}, Case{CLR_INVALID, 0x1234}}) {
+        Visit(surface, corner);
+        EXPECT_EQ(MatchColor(surface, c.color), c.pixel) << std::hex << c.color;
+        const std::vector<uint16_t> after = Read(surface);
+        EXPECT_EQ(after[0], 0x1234);
+        EXPECT_EQ(after[1], 0xABCD);
     }
-
-    FillCorner(surface, 0x1234, 0xABCD);
-    EXPECT_EQ(MatchColor(surface, CLR_INVALID), 0x1234u);
 }
 
-TEST_F(UtilitiesAgreement, CopyDoublesASmallBitmap)
+TEST_F(UtilitiesAgreement, CopiesKeepChannelsAndScaleByNearestPixels)
 {
-    HBITMAP bitmap = LoadFile(WritePicture(32, 32, Gradient));
-    IDirectDrawSurface* reference = Offscreen(32, 32);
-    IDirectDrawSurface* surface = Offscreen(64, 64);
-    ASSERT_EQ(CopyBitmapToSurface(reference, bitmap, 0, 0, 0, 0), DD_OK);
-    ASSERT_EQ(CopyBitmapToSurface(surface, bitmap, 0, 0, 0, 0), DD_OK);
+    // Red, green / blue, white quadrants copied one to one.
+    const uint32_t quadrants[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
+    const std::string quads = folder.Write("quads.bmp",
+        bmptest::Bmp24(
+            16, 16, [&](int x, int y) { return quadrants[x / 8 + 2 * (y / 8)]; }, true));
+    IDirectDrawSurface* same = Offscreen(16, 16);
+    ASSERT_EQ(ReloadBitmap(same, quads.c_str()), DD_OK);
+    DWORD m[3];
+    Visit(
+        same, [](int, int, uint16_t&) {}, m);
+    const std::vector<uint16_t> copied = Read(same);
+    EXPECT_EQ(copied[0], m[0]);
+    EXPECT_EQ(copied[15], m[1]);
+    EXPECT_EQ(copied[15 * 16], m[2]);
+    EXPECT_EQ(copied[255], m[0] | m[1] | m[2]);
 
-    const SurfacePixels source = Read(reference);
-    const SurfacePixels doubled = Read(surface);
-    ASSERT_EQ(doubled.values.size(), 64u * 64u);
-    int wrong = 0;
-    for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x)
-            wrong += doubled.at(x, y) != source.at(x / 2, y / 2);
+    // A 32 x 32 picture doubled onto 64 x 64, a 128 x 128 one of 2 x 2
+    // blocks halved, each against the same picture copied one to one.
+    struct Case {
+        int pictureSize, scale2;  // surface side = pictureSize * scale2 / 2
+    };
+    for (Case c : {Case{32, 4}, Case{128, 1}}) {
+        SCOPED_TRACE(c.pictureSize);
+        const std::string path = folder.Write("picture" + std::to_string(c.pictureSize) + ".bmp",
+            bmptest::Bmp24(
+                c.pictureSize, c.pictureSize,
+                [&](int x, int y) {
+                    return c.scale2 > 2 ? Gradient(x, y) : Gradient(x / 2, y / 2);
+                },
+                true));
+        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
+            NULL, path.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
+        ASSERT_NE(bitmap, static_cast<HBITMAP>(NULL));
+        const int side = c.pictureSize * c.scale2 / 2;
+        IDirectDrawSurface* reference = Offscreen(c.pictureSize, c.pictureSize);
+        IDirectDrawSurface* scaled = Offscreen(side, side);
+        EXPECT_EQ(CopyBitmapToSurface(reference, bitmap, 0, 0, 0, 0), DD_OK);
+        EXPECT_EQ(CopyBitmapToSurface(scaled, bitmap, 0, 0, 0, 0), DD_OK);
+        DeleteObject(bitmap);
+        const std::vector<uint16_t> source = Read(reference);
+        int wrong = 0;
+        Visit(scaled, [&](int x, int y, uint16_t& v) {
+            wrong += v != source[(y * 2 / c.scale2) * c.pictureSize + x * 2 / c.scale2];
+        });
+        EXPECT_EQ(wrong, 0);
     }
-    EXPECT_EQ(wrong, 0);
-}
-
-TEST_F(UtilitiesAgreement, CopyKeepsRowsAndChannels)
-{
-    // Red, green / blue, white.
-    HBITMAP bitmap = LoadFile(WritePicture(16, 16, [](int x, int y) {
-        const uint32_t quadrants[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
-        return quadrants[(x >= 8 ? 1 : 0) + (y >= 8 ? 2 : 0)];
-    }));
-    IDirectDrawSurface* surface = Offscreen(16, 16);
-    ASSERT_EQ(CopyBitmapToSurface(surface, bitmap, 0, 0, 0, 0), DD_OK);
-    const SurfacePixels pixels = Read(surface);
-    ASSERT_EQ(pixels.values.size(), 16u * 16u);
-    EXPECT_EQ(pixels.at(0, 0), pixels.redMask);
-    EXPECT_EQ(pixels.at(15, 0), pixels.greenMask);
-    EXPECT_EQ(pixels.at(0, 15), pixels.blueMask);
-    EXPECT_EQ(pixels.at(15, 15), pixels.redMask | pixels.greenMask | pixels.blueMask);
-}
-
-TEST_F(UtilitiesAgreement, ReloadHalvesAPictureOfTwoByTwoBlocks)
-{
-    const std::string path
-        = WritePicture(128, 128, [](int x, int y) { return Gradient(x / 2, y / 2); });
-    IDirectDrawSurface* reference = Offscreen(128, 128);
-    IDirectDrawSurface* surface = Offscreen(64, 64);
-    ASSERT_EQ(ReloadBitmap(reference, path.c_str()), DD_OK);
-    ASSERT_EQ(ReloadBitmap(surface, path.c_str()), DD_OK);
-
-    const SurfacePixels source = Read(reference);
-    const SurfacePixels halved = Read(surface);
-    ASSERT_EQ(halved.width, 64);
-    ASSERT_EQ(halved.height, 64);
-    int wrong = 0;
-    for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x)
-            wrong += halved.at(x, y) != source.at(2 * x, 2 * y);
-    }
-    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(UtilitiesAgreement, PaletteFromASixteenColourFile)
 {
-    std::vector<testbmp::ColorTableEntry> colors;
-    for (int i = 0; i < 16; ++i) {
-        const uint8_t base = static_cast<uint8_t>(17 * i + 3);
-        colors.push_back({base, static_cast<uint8_t>(base ^ 0x55), static_cast<uint8_t>(255 - base),
-            static_cast<uint8_t>(i % 2 == 0 ? PC_NOCOLLAPSE : 0)});
+    std::vector<uint32_t> colors;  // flags in the reserved byte of every other entry
+    for (uint32_t i = 0; i < 16; ++i) {
+        const uint32_t base = (17 * i + 3) & 0xFF;
+        colors.push_back((i % 2 == 0 ? uint32_t{PC_NOCOLLAPSE} << 24 : 0) | (255 - base) << 16
+            | (base ^ 0x55) << 8 | base);
     }
-    const std::vector<uint8_t> file = testbmp::AsBmpFile(testbmp::MakeDib(
-        8, 8, 4, colors, [](int x, int y) { return static_cast<uint32_t>((x + y) % 16); }));
+    const std::vector<uint8_t> file = bmptest::BuildBmp({8, 8, 4, 0, 40, colors},
+        bmptest::PixelsOf(8, 8, [](int x, int y) { return static_cast<uint32_t>((x + y) % 16); }),
+        true);
     const std::string path = folder.Write("sixteen.bmp", file);
 
     IDirectDrawPalette* palette = LoadPaletteFromBitmap(directDraw, path.c_str());
@@ -239,30 +189,20 @@ TEST_F(UtilitiesAgreement, PaletteFromASixteenColourFile)
     PALETTEENTRY entries[PALETTE_SIZE];
     EXPECT_EQ(palette->GetEntries(0, 0, PALETTE_SIZE, entries), DD_OK);
     palette->Release();
-
+    PALETTEENTRY expected[PALETTE_SIZE];
+    BuildDefaultPalette(expected);
+    for (int i = 0; i < 16; ++i)  // red and blue exchanged, the flags kept
+        expected[i]
+            = {BYTE(colors[i] >> 16), BYTE(colors[i] >> 8), BYTE(colors[i]), BYTE(colors[i] >> 24)};
+    // Then the pixel bytes that follow the table, unconverted, as far as the
+    // file goes.
+    std::memcpy(&expected[16], &file[118], file.size() - 118);
     // Made without DDPCAPS_ALLOW256, the palette keeps entry 0 black and
     // entry 255 white; their flags are still the ones given.
-    EXPECT_EQ(entries[0].peRed, 0);
-    EXPECT_EQ(entries[0].peGreen, 0);
-    EXPECT_EQ(entries[0].peBlue, 0);
-    EXPECT_EQ(entries[0].peFlags, colors[0][3]);
-    EXPECT_EQ(entries[255].peRed, 255);
-    EXPECT_EQ(entries[255].peGreen, 255);
-    EXPECT_EQ(entries[255].peBlue, 255);
-    for (int i = 1; i < 16; ++i) {
-        EXPECT_EQ(entries[i].peRed, colors[i][2]) << i;
-        EXPECT_EQ(entries[i].peGreen, colors[i][1]) << i;
-        EXPECT_EQ(entries[i].peBlue, colors[i][0]) << i;
-        EXPECT_EQ(entries[i].peFlags, colors[i][3]) << i;
-    }
-    // The pixel bytes that follow the table, then the ramp where the file ends.
-    const int tailEntries = static_cast<int>(file.size() - 118) / 4;
-    for (int i = 16; i < 16 + tailEntries; ++i)
-        EXPECT_EQ(std::memcmp(&entries[i], &file[118 + 4 * (i - 16)], 4), 0) << "entry " << i;
-    PALETTEENTRY ramp[PALETTE_SIZE];
-    BuildDefaultPalette(ramp);
-    for (int i = 16 + tailEntries; i < PALETTE_SIZE; ++i)
-        EXPECT_EQ(std::memcmp(&entries[i], &ramp[i], 4), 0) << "entry " << i;
+    expected[0] = {0, 0, 0, expected[0].peFlags};
+    expected[255] = {255, 255, 255, expected[255].peFlags};
+    for (int i = 0; i < PALETTE_SIZE; ++i)
+        EXPECT_EQ(std::memcmp(&entries[i], &expected[i], 4), 0) << "entry " << i;
 }
 
 }  // namespace

@@ -2,46 +2,16 @@
 
 #include "mapview/tile_map.h"
 
-#include <cstdlib>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <string>
 
 namespace reference {
 
-namespace {
-
-std::string TileFileName(int tileIndex)
-{
-    // The names given in resources/tiles.rc, found by their number.
-    const char* source = std::getenv("TILESCROLL_SOURCE_DIR");
-    std::ifstream script(std::string(source ? source : ".") + "/resources/tiles.rc");
-    const std::string wanted = "TILE" + std::to_string(tileIndex + 1) + " ";
-    std::string line;
-    while (std::getline(script, line)) {
-        if (line.rfind(wanted, 0) != 0)
-            continue;
-        const size_t open = line.find('"');
-        const size_t close = line.rfind('"');
-        if (open != std::string::npos && close > open)
-            return std::string(source ? source : ".") + "/resources/"
-                + line.substr(open + 1, close - open - 1);
-    }
-    return {};
-}
-
-}  // namespace
-
 TilePixels LoadTilePicture(int tileIndex)
 {
-    const std::string path = TileFileName(tileIndex);
-    std::ifstream file(path, std::ios::binary);
-    std::vector<uint8_t> bytes(
-        (std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes = TileFileBytes(tileIndex);
     // 14 + 40 bytes of headers, then bottom-up rows of blue, green, red.
     if (bytes.size() != 54 + 64 * 64 * 3) {
-        ADD_FAILURE() << "cannot read tile picture " << tileIndex << " from '" << path << "'";
+        ADD_FAILURE() << "cannot read tile picture " << tileIndex;
         return {};
     }
     TilePixels pixels(64 * 64);

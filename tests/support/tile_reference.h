@@ -13,6 +13,10 @@ namespace reference {
 // 64 x 64 pixels of each tile, 5-6-5, row by row from the top.
 using TilePixels = std::vector<uint16_t>;
 
+// The bytes of the .bmp file that resources/tiles.rc names for tile i
+// ("TILE" + (i + 1)), or an empty vector when there is none.
+std::vector<uint8_t> TileFileBytes(int tileIndex);
+
 // The picture of tile i from resources/, or an empty vector when the file
 // cannot be read (a test failure is recorded).
 TilePixels LoadTilePicture(int tileIndex);
