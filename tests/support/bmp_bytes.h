@@ -11,20 +11,35 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bmptest {
 
 struct BmpShape {
-    int32_t width = 1;
-    int32_t height = 1;  // negative: rows stored top-down
-    uint16_t bitCount = 24;
-    uint32_t compression = 0;  // BI_RGB
-    uint32_t headerSize = 40;  // 12, 40, 108 or 124
+    int32_t width;
+    int32_t height;  // negative: rows stored top-down
+    uint16_t bitCount;
+    uint32_t compression;  // 0 for BI_RGB, 3 for BI_BITFIELDS
+    uint32_t headerSize;  // 12, 40, 108 or 124
     // The colour table as 0xXXRRGGBB: XX is the entry's reserved byte.
     std::vector<uint32_t> palette;
     std::vector<uint32_t> masks;  // red, green, blue for BI_BITFIELDS
-    int64_t colorsUsed = -1;  // -1: the palette's size
+    int64_t colorsUsed;  // -1: the palette's size
+
+    BmpShape(int32_t width = 1, int32_t height = 1, uint16_t bitCount = 24,
+        uint32_t compression = 0, uint32_t headerSize = 40, std::vector<uint32_t> palette = {},
+        std::vector<uint32_t> masks = {}, int64_t colorsUsed = -1)
+        : width(width)
+        , height(height)
+        , bitCount(bitCount)
+        , compression(compression)
+        , headerSize(headerSize)
+        , palette(std::move(palette))
+        , masks(std::move(masks))
+        , colorsUsed(colorsUsed)
+    {
+    }
 };
 
 inline void Put(std::vector<uint8_t>& out, size_t at, uint32_t value, int bytes)
