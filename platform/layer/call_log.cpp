@@ -1,11 +1,14 @@
 #include "platform/layer/call_log.h"
 
+#include "platform/layer/test_controls.h"
+
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
-
-#include "platform/layer/test_controls.h"
 
 namespace layer {
 namespace {
@@ -13,14 +16,16 @@ namespace {
 struct FailureRule {
     std::string operation;
     const void* object;  // null: any object
-    int skip;            // matching calls still to pass before failing
-    int count;           // failures still to give; negative: for ever
+    int skip;  // matching calls still to pass before failing
+    int count;  // failures still to give; negative: for ever
 };
 
 struct CallLogState {
     bool recording = false;
     std::vector<test::RecordedCall> calls;
     std::vector<FailureRule> rules;
+    std::map<std::string, std::function<void()>, std::less<>> hooks;
+    bool inHook = false;
 };
 
 CallLogState& State()
@@ -36,6 +41,17 @@ bool BeginCall(const char* operation, const void* object)
     CallLogState& state = State();
     if (state.recording)
         state.calls.push_back({operation, object});
+    // The calls a hook makes itself run no hooks, so a hook cannot recurse.
+    if (!state.hooks.empty() && !state.inHook) {
+        auto hook = state.hooks.find(std::string_view(operation));
+        if (hook != state.hooks.end()) {
+            // A copy: the hook may replace or remove itself.
+            const std::function<void()> run = hook->second;
+            state.inHook = true;
+            run();
+            state.inHook = false;
+        }
+    }
     for (FailureRule& rule : state.rules) {
         if (rule.count == 0 || rule.operation != operation)
             continue;
@@ -67,6 +83,19 @@ void FailCall(const char* operation, int nth, int count, const void* object)
 void ClearFailures()
 {
     State().rules.clear();
+}
+
+void OnCall(const char* operation, std::function<void()> hook)
+{
+    if (hook)
+        State().hooks[operation] = std::move(hook);
+    else
+        State().hooks.erase(std::string(operation));
+}
+
+void ClearCallHooks()
+{
+    State().hooks.clear();
 }
 
 void StartRecording()

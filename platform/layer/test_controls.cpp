@@ -29,6 +29,7 @@ HeadlessBackend* Headless()
 void ResetLayer(int screenWidth, int screenHeight)
 {
     ClearFailures();
+    ClearCallHooks();
     StopRecording();
     // DirectDraw first: ending its objects gives back device contexts and the
     // display mode while the old backend is still there.

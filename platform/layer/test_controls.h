@@ -3,19 +3,19 @@
 // count live objects and read what is on the surfaces and the screen.
 #pragma once
 
+#include "platform/win32.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "platform/win32.h"
 
 namespace layer::test {
 
 // ---- Call record and failure injection (call_log.cpp) ----------------------
 struct RecordedCall {
     std::string operation;  // the platform's name, e.g. "Release", "GetDC"
-    const void* object;     // interface or handle it was called on, or null
+    const void* object;  // interface or handle it was called on, or null
 };
 
 // The nth matching call from now on (1 = the next one) fails, and so do the
@@ -23,6 +23,13 @@ struct RecordedCall {
 // object, when not null, limits the rule to calls on that object.
 void FailCall(const char* operation, int nth = 1, int count = 1, const void* object = nullptr);
 void ClearFailures();
+// Runs hook whenever the named call is made, before it does anything (and
+// before a failure rule can make it fail), until ResetLayer or OnCall with an
+// empty hook; one hook per operation. The calls a hook makes run no hooks.
+// How a test acts where no flip marks the moment, e.g. once per pass of a
+// message loop whose flips keep failing.
+void OnCall(const char* operation, std::function<void()> hook);
+void ClearCallHooks();
 void StartRecording();
 std::vector<RecordedCall> StopRecording();
 const std::vector<RecordedCall>& RecordedCalls();
@@ -45,10 +52,10 @@ void ReleaseAllKeys();
 void RequestDesktopClose();
 
 // ---- Live objects ----------------------------------------------------------------
-int LiveSurfaces();         // surfaces not yet ended, back buffers included
+int LiveSurfaces();  // surfaces not yet ended, back buffers included
 int LivePalettes();
 int LiveDirectDrawObjects();
-int LiveGdiObjects();       // bitmaps and device contexts made by the program
+int LiveGdiObjects();  // bitmaps and device contexts made by the program
 int LiveWindows();
 
 // ---- Display ---------------------------------------------------------------------
@@ -58,7 +65,7 @@ struct DisplayMode {
     int bitsPerPixel;
 };
 DisplayMode CurrentDisplayMode();  // the desktop's mode when none was set
-int FlipCount();                   // flips of any primary since ResetLayer
+int FlipCount();  // flips of any primary since ResetLayer
 // Runs after every flip has reached the screen, until ResetLayer or a new
 // hook: how a test holds keys or looks at frames while a program runs.
 void OnFlip(std::function<void()> hook);
@@ -75,7 +82,10 @@ struct Pixels {
     int width = 0;
     int height = 0;
     std::vector<uint16_t> values;
-    uint16_t at(int x, int y) const { return values[static_cast<size_t>(y) * width + x]; }
+    uint16_t at(int x, int y) const
+    {
+        return values[static_cast<size_t>(y) * width + x];
+    }
 };
 Pixels ReadSurface(IDirectDrawSurface* surface);
 Pixels VisibleFrame();  // what the display shows now (the flipping chain's front)
@@ -91,7 +101,7 @@ std::string TakeDebugOutput();
 
 // ---- Windows -------------------------------------------------------------------------
 bool WindowIsInvalid(HWND hwnd);  // a WM_PAINT is due
-int PendingMessages();            // posted messages not yet removed
+int PendingMessages();  // posted messages not yet removed
 bool CursorHidden();
 
 }  // namespace layer::test

@@ -91,8 +91,10 @@ BOOL WINAPI PostMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 void WINAPI PostQuitMessage(int exitCode)
 {
-    if (!layer::BeginCall("PostQuitMessage"))
-        return;
+    // PostQuitMessage has no failure on the platform; the call is only
+    // recorded. A quit that could be lost would leave a loop whose window is
+    // gone running for ever.
+    layer::BeginCall("PostQuitMessage");
     layer::State().quitPending = true;
     layer::State().quitCode = exitCode;
 }
