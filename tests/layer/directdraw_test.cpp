@@ -179,7 +179,7 @@ TEST_F(DirectDraw, ReleasingTheObjectEndsWhatItMadeAndGivesBackModeAndExclusiveU
     EXPECT_EQ(test::LiveDirectDrawObjects() + test::LiveSurfaces() + test::LivePalettes(), 0);
     EXPECT_EQ(test::LiveGdiObjects(), gdiBefore) << "the back buffer's context went with it";
     const test::DisplayMode mode = test::CurrentDisplayMode();
-    EXPECT_EQ(mode.width * 10000 + mode.height, 1024 * 10000 + 768);
+    EXPECT_EQ(std::make_pair(mode.width, mode.height), std::make_pair(1024, 768));
     EXPECT_EQ(mode.bitsPerPixel, 32);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
 

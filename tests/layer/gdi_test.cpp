@@ -52,31 +52,6 @@ TEST_F(GdiTest, SelectionDecidesWhatMayBeDeleted)
     EXPECT_EQ(layer::LiveGdiObjectCount(), 0);
 }
 
-TEST_F(GdiTest, BitmapRecordDescribesThe32BitBottomUpDib)
-{
-    MemoryCanvas canvas(3, 2, std::vector<COLORREF>(6, 0));
-    SetPixel(canvas.dc, 0, 1, RGB(0x12, 0x34, 0x56));  // bottom-left
-    SetPixel(canvas.dc, 2, 0, RGB(0xAB, 0xCD, 0xEF));  // top-right
-    BITMAP record{};
-    ASSERT_EQ(
-        GetObjectA(canvas.bitmap, sizeof record + 8, &record), static_cast<int>(sizeof record));
-    EXPECT_EQ(record.bmWidth * 10 + record.bmHeight, 32);
-    EXPECT_EQ(record.bmBitsPixel, 32);
-    EXPECT_EQ(record.bmWidthBytes, 12);
-    ASSERT_NE(record.bmBits, nullptr);
-    // Bottom row first, blue, green, red.
-    const auto* bytes = static_cast<const uint8_t*>(record.bmBits);
-    EXPECT_EQ(bytes[0] | bytes[1] << 8 | bytes[2] << 16, 0x123456);
-    EXPECT_EQ(bytes[20] | bytes[21] << 8 | bytes[22] << 16, 0xABCDEF);
-    // A buffer too small for the record is not written at all.
-    unsigned char small[sizeof(BITMAP)];
-    std::memset(small, 0x5A, sizeof small);
-    EXPECT_EQ(GetObjectA(canvas.bitmap, sizeof(BITMAP) - 1, small), 0);
-    for (unsigned char byte : small)
-        EXPECT_EQ(byte, 0x5A);
-    canvas.Release();
-}
-
 int someInt = 0;
 
 TEST_F(GdiTest, HandlesOfNoObjectOfTheirKindAreRefusedByEveryCall)
