@@ -6,6 +6,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -52,7 +53,7 @@ TEST_F(DisplaySetup, MakesTheModeTheChainAndTwelveTilesAndReleasesThemInOrder)
     ASSERT_EQ(InitDisplay(window), 1);
     const test::DisplayMode mode = test::CurrentDisplayMode();
     EXPECT_EQ(
-        mode.width * 10000 + mode.height * 10 + mode.bitsPerPixel / 16, 640 * 10000 + 4800 + 1);
+        std::make_tuple(mode.width, mode.height, mode.bitsPerPixel), std::make_tuple(640, 480, 16));
     ASSERT_TRUE(DisplayState.PrimarySurface != nullptr && DisplayState.BackBuffer != nullptr);
     EXPECT_NE(DisplayState.BackBuffer, DisplayState.PrimarySurface);
     std::set<IDirectDrawSurface*> distinct;
@@ -62,7 +63,8 @@ TEST_F(DisplaySetup, MakesTheModeTheChainAndTwelveTilesAndReleasesThemInOrder)
         DDSURFACEDESC desc = {};
         desc.dwSize = sizeof(desc);
         ASSERT_EQ(tile->GetSurfaceDesc(&desc), DD_OK);
-        EXPECT_EQ(desc.dwWidth * 100 + desc.dwHeight, 6464u);
+        EXPECT_EQ(
+            std::make_pair(desc.dwWidth, desc.dwHeight), std::make_pair(DWORD{64}, DWORD{64}));
         EXPECT_EQ(desc.ddpfPixelFormat.dwRBitMask, 0xF800u);
     }
     EXPECT_EQ(distinct.size(), 12u);
