@@ -2,44 +2,34 @@
 # screenshots of the X server. Sourced by run_all.sh, which provides $work,
 # $win_build, $linux_build, app_pid, pass/fail and the running session.
 
-# The legend is text in each platform's own font: Wine's and the layer's both
-# fill 16 rows at the top, so the rows below are compared and those are not.
-legend_rows=16
-# Levels per channel by which a pixel may differ: both sides widen 5-6-5
-# pixels to 8 bits, and any two ways of widening differ by at most 7.
-tolerance=7
+# The legend is text in each platform's own font: both fill 16 rows at the
+# top, so the rows below are compared and those are not. A pixel may differ
+# by 7 levels a channel: both sides widen 5-6-5 to 8 bits, and any two ways
+# of widening differ by at most 7.
+compare_args=(--skip-rows 16 --tolerance 7)
 
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
 screenshot() { import -window root -depth 8 "ppm:$1" 2>/dev/null; }
-
-# Holds a key long enough for the program's per-frame sampling to see it.
-hold_key() {
-  xdotool keydown "$1"
-  sleep "$2"
-  xdotool keyup "$1"
-}
+# Held long enough for the program's per-frame sampling to see it.
+hold_key() { xdotool keydown "$1" && sleep "$2" && xdotool keyup "$1"; }
 
 # Keeps the pictures of a failed check next to the Windows build.
 keep_for_inspection() {
-  local dest=$win_build/wine-failures
-  mkdir -p "$dest"
   local f
+  mkdir -p "$win_build/wine-failures"
   for f in "$@"; do
-    [ -f "$f" ] && convert "$f" "$dest/$(basename "${f%.*}").png"
+    [ -f "$f" ] && convert "$f" "$win_build/wine-failures/$(basename "${f%.*}").png"
   done
-  echo "          pictures kept in $dest"
+  echo "          pictures kept in $win_build/wine-failures"
 }
 
-# The headless frame for a view, as PPM.
+# The headless frame for a view (viewRight viewBottom out.ppm).
 reference_view() {
-  "$renders/render_view" "$1" "$2" "$work/ref_$1_$2.png" &&
-    convert "$work/ref_$1_$2.png" -depth 8 "ppm:$3"
+  "$renders/render_view" "$1" "$2" "$work/ref_$1_$2.png" && convert "$work/ref_$1_$2.png" -depth 8 "ppm:$3"
 }
 
 end_to_end() {
-  local exe=$win_build/tilescroll.exe
-  local compare=$work/frame_compare
+  local exe=$win_build/tilescroll.exe compare=$work/frame_compare
   renders=$linux_build/tools/render
   rm -rf "$win_build/wine-failures"
   if [ ! -f "$exe" ]; then
@@ -47,12 +37,11 @@ end_to_end() {
     return
   fi
   if [ ! -x "$renders/render_view" ] || [ ! -x "$renders/render_map" ]; then
-    cmake --build "$linux_build" -j2 --target render_view render_map >"$work/render_build.log" 2>&1
-  fi
-  if [ ! -x "$renders/render_view" ] || [ ! -x "$renders/render_map" ]; then
-    fail "the headless renderers render_view and render_map could not be built in $linux_build"
-    tail -n 20 "$work/render_build.log" | sed 's/^/          /'
-    return
+    cmake --build "$linux_build" -j2 --target render_view render_map >"$work/render_build.log" 2>&1 || {
+      fail "the headless renderers render_view and render_map could not be built in $linux_build"
+      tail -n 20 "$work/render_build.log" | sed 's/^/          /'
+      return
+    }
   fi
   # The start view, and the map's top 480 rows to find a scrolled view in.
   if ! reference_view 640 480 "$work/start_ref.ppm" || ! "$renders/render_map" "$work/map.png" ||
@@ -61,24 +50,20 @@ end_to_end() {
     return
   fi
 
-  # Start-up: wait for the first frame at the start view. The screen may stay
-  # black for a moment after the first flip, so poll.
-  local t0 t_first shot=$work/shot_start.ppm result=
+  # Start-up: the screen may stay black for a moment after the first flip,
+  # so poll for the start view.
+  local t0 t_first= shot=$work/shot_start.ppm result=
   t0=$(now_ms)
   wine "$exe" >"$work/program.log" 2>&1 &
   app_pid=$!
-  while [ $(($(now_ms) - t0)) -lt 30000 ]; do
-    if ! kill -0 "$app_pid" 2>/dev/null; then
-      break
-    fi
-    if screenshot "$shot" &&
-      result=$("$compare" same "$shot" "$work/start_ref.ppm" --skip-rows $legend_rows --tolerance $tolerance); then
+  while [ $(($(now_ms) - t0)) -lt 30000 ] && kill -0 "$app_pid" 2>/dev/null; do
+    if screenshot "$shot" && result=$("$compare" same "$shot" "$work/start_ref.ppm" "${compare_args[@]}"); then
       t_first=$(now_ms)
       break
     fi
     sleep 0.1
   done
-  if [ -z "${t_first:-}" ]; then
+  if [ -z "$t_first" ]; then
     if kill -0 "$app_pid" 2>/dev/null; then
       fail "the first frame shows the start view (last screenshot: $result)"
     else
@@ -95,13 +80,12 @@ end_to_end() {
   # wherever the key's release finds it; it must be one the program can reach
   # (640 + 4k at the top of the map) and look exactly like that headless frame.
   hold_key Right 0.25
-  local attempt views view= scrolled=$work/shot_right.ppm
-  for attempt in 1 2 3; do
+  local view= scrolled=$work/shot_right.ppm
+  for _ in 1 2 3; do
     sleep 0.2
     screenshot "$scrolled" || continue
-    views=$("$compare" find-right "$scrolled" "$work/top_strip.ppm" --view-bottom 480 \
-      --skip-rows $legend_rows --tolerance $tolerance 2>"$work/find.log")
-    view=$(sed -n 's/^viewRight //p' <<<"$views" | head -n 1)
+    view=$("$compare" find-right "$scrolled" "$work/top_strip.ppm" --view-bottom 480 "${compare_args[@]}" \
+      2>"$work/find.log" | sed -n 's/^viewRight //p' | head -n 1)
     [ -n "$view" ] && break
   done
   if [ -z "$view" ]; then
@@ -113,7 +97,7 @@ end_to_end() {
   elif [ $(((view - 640) % 4)) -ne 0 ]; then
     fail "the view moves in steps of 4 (found viewRight $view)"
   elif ! reference_view "$view" 480 "$work/right_ref.ppm" ||
-    ! result=$("$compare" same "$scrolled" "$work/right_ref.ppm" --skip-rows $legend_rows --tolerance $tolerance); then
+    ! result=$("$compare" same "$scrolled" "$work/right_ref.ppm" "${compare_args[@]}"); then
     fail "after Right the screen equals the headless frame at viewRight $view ($result)"
     keep_for_inspection "$scrolled" "$work/right_ref.ppm"
   else
@@ -127,13 +111,13 @@ end_to_end() {
     app_pid=
     return
   fi
-  local t_escape t_end status
+  local t_escape took status
   t_escape=$(now_ms)
   hold_key Escape 0.15
   while kill -0 "$app_pid" 2>/dev/null && [ $(($(now_ms) - t_escape)) -lt 5000 ]; do
     sleep 0.02
   done
-  t_end=$(now_ms)
+  took=$(($(now_ms) - t_escape))
   if kill -0 "$app_pid" 2>/dev/null; then
     fail "Escape ends the program (still running after 5 s)"
     stop_program
@@ -144,9 +128,9 @@ end_to_end() {
   app_pid=
   if [ "$status" -ne 0 ]; then
     fail "Escape ends the program with exit code 0 (got $status)"
-  elif [ $((t_end - t_escape)) -gt 2000 ]; then
-    fail "Escape ends the program within 2 s (took $((t_end - t_escape)) ms)"
+  elif [ "$took" -gt 2000 ]; then
+    fail "Escape ends the program within 2 s (took $took ms)"
   else
-    pass "Escape ends the program with exit code 0 ($((t_end - t_escape)) ms after the key went down)"
+    pass "Escape ends the program with exit code 0 ($took ms after the key went down)"
   fi
 }

@@ -5,14 +5,11 @@
 #
 #   tests/wine/run_all.sh <windows build dir> <linux build dir>
 #
-# The Windows build must be built (tilescroll.exe, tests/unit_tests.exe and,
-# when tests/platform has sources, tests/platform_tests.exe). From the Linux
-# build it uses tools/render/render_view and render_map, building them if
-# they are missing. Everything it starts (Xvfb, the Wine prefix's server and
-# its processes, the program) is stopped again on the way out.
-#
-# Environment: TILESCROLL_WINE_KEEP=1 keeps the scratch directory (screenshots,
-# logs, the Wine prefix) and prints where it is.
+# The Windows build must hold tilescroll.exe and tests/unit_tests.exe (and
+# tests/platform_tests.exe when tests/platform has sources); render_view and
+# render_map are built in the Linux build if missing. Everything started here
+# (Xvfb, the prefix's Wine server and processes, the program) is stopped again
+# on the way out. TILESCROLL_WINE_KEEP=1 keeps the scratch directory.
 # The last line reads "wine: P passed, F failed"; the exit status is 0 only
 # when nothing failed.
 set -uo pipefail
@@ -38,7 +35,6 @@ work=$(mktemp -d /tmp/tilescroll-wine.XXXXXX)
 xvfb_pid=
 app_pid=
 started=$SECONDS
-
 passed=0
 failed=0
 pass() { echo "  ok      $*"; passed=$((passed + 1)); }
@@ -65,25 +61,19 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Runs one GoogleTest program under Wine and adds its counts to the totals.
+# One GoogleTest program under Wine, its counts added to the totals. The tests
+# find the sources through drive Z:, Wine's view of the Unix tree.
 run_gtest() {
-  local name=$1 exe=$2 log=$work/$1.log
-  local t0=$SECONDS
-  # The tests find the sources through drive Z:, Wine's view of the whole
-  # Unix tree.
+  local name=$1 log=$work/$1.log t0=$SECONDS status ok bad
   TILESCROLL_SOURCE_DIR="Z:${source_dir//\//\\}" \
-    timeout -k 5 180 wine "$exe" --gtest_color=no >"$log.crlf" 2>&1
-  local status=$?
-  # Windows text output ends its lines with CR LF.
-  tr -d '\r' <"$log.crlf" >"$log"
-  local ok bad
+    timeout -k 5 180 wine "$2" --gtest_color=no 2>&1 | tr -d '\r' >"$log"
+  status=${PIPESTATUS[0]}
   ok=$(grep -c '^\[       OK \]' "$log")
   bad=$(grep -c '^\[  FAILED  \] .*(.* ms)$' "$log")
   passed=$((passed + ok))
   failed=$((failed + bad))
   if [ "$status" -ne 0 ] && [ "$bad" -eq 0 ]; then
-    # Crashed, hung or failed outside a test: one failure for the program.
-    failed=$((failed + 1))
+    failed=$((failed + 1))  # crashed, hung or failed outside a test
     echo "  FAILED  $name exited with status $status; last lines:"
     tail -n 20 "$log" | sed 's/^/          /'
   elif [ "$bad" -gt 0 ]; then
@@ -103,13 +93,13 @@ else
 fi
 
 echo "==== wine: the executable"
-# A 32-bit GUI program that needs nothing beyond the system's own DLLs.
 exe=$win_build/tilescroll.exe
 if [ ! -f "$exe" ]; then
   echo "  skipped: no tilescroll.exe (the end-to-end stage counts it)"
 elif ! headers=$(i686-w64-mingw32-objdump -p "$exe" 2>/dev/null); then
   fail "i686-w64-mingw32-objdump can read tilescroll.exe"
 else
+  # A 32-bit GUI program that needs nothing beyond the system's own DLLs.
   dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr '[:lower:]' '[:upper:]' | sort | paste -sd ' ')
   foreign=$(tr ' ' '\n' <<<"$dlls" | grep -v -x -E '|KERNEL32.DLL|USER32.DLL|GDI32.DLL|DDRAW.DLL|MSVCRT.DLL')
   if [ -n "$foreign" ]; then

@@ -6,14 +6,12 @@
 # Xvfb on a display number it picks itself, 24 bits deep: Wine's 16-bit modes
 # are emulated on top of it.
 start_xvfb() {
-  local fd_file=$work/display
-  : >"$fd_file"
-  Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$fd_file" >"$work/xvfb.log" 2>&1 &
+  : >"$work/display"
+  Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
   xvfb_pid=$!
-  local i
-  for i in $(seq 100); do
-    if [ -s "$fd_file" ]; then
-      display=$(tr -d '\n' <"$fd_file")
+  for _ in $(seq 100); do
+    if [ -s "$work/display" ]; then
+      display=$(tr -d '\n' <"$work/display")
       export DISPLAY=:$display
       return 0
     fi
@@ -84,15 +82,12 @@ stop_wine() {
 # The program, if it still runs: first asked, then forced.
 stop_program() {
   [ -n "$app_pid" ] || return 0
-  if kill -0 "$app_pid" 2>/dev/null; then
-    kill "$app_pid" 2>/dev/null
-    local i
-    for i in $(seq 20); do
-      kill -0 "$app_pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    kill -9 "$app_pid" 2>/dev/null
-  fi
+  kill "$app_pid" 2>/dev/null
+  for _ in $(seq 20); do
+    kill -0 "$app_pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill -9 "$app_pid" 2>/dev/null
   wait "$app_pid" 2>/dev/null
   app_pid=
 }
