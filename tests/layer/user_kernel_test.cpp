@@ -1,14 +1,12 @@
 // USER and kernel on the layer: the messages sent during creation and
 // destruction, the queue's order (posted, then quit, then paint), messages
 // to windows that are gone, the cursor count, metrics and keys; the module's
-// resources, the legacy file calls and the debugger output.
+// resources and the debugger output.
 #include "layer_fixture.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace layertest {
@@ -224,41 +222,6 @@ TEST(Kernel, ResourcesAreFoundByNameIgnoringCaseOrByIdUntilReset)
     test::ResetLayer();
     EXPECT_EQ(bytes("Test_Bitmap", RT_BITMAP), std::vector<uint8_t>{})
         << "a test's resources end with the reset";
-}
-
-TEST(Kernel, FilesReadInSequenceAndShortAtTheEnd)
-{
-    char name[] = "/tmp/layer_files_XXXXXX";
-    const int fd = mkstemp(name);
-    ASSERT_GE(fd, 0);
-    std::vector<uint8_t> content;
-    for (int i = 0; i < 100; ++i)
-        content.push_back(static_cast<uint8_t>(i * 3));
-    ASSERT_EQ(write(fd, content.data(), content.size()), 100);
-    close(fd);
-    HFILE file = _lopen(name, OF_READ);
-    ASSERT_NE(file, HFILE_ERROR);
-    size_t offset = 0;
-    for (auto [size, got] : {std::pair<UINT, UINT>{14, 14}, {40, 40}, {1024, 46}, {10, 0}}) {
-        std::vector<uint8_t> buffer(size, 0xEE);
-        ASSERT_EQ(_lread(file, buffer.data(), size), got);
-        EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + got, content.begin() + offset));
-        EXPECT_EQ(std::count(buffer.begin() + got, buffer.end(), 0xEE), size - got)
-            << "nothing written past";
-        offset += got;
-    }
-    EXPECT_EQ(_lclose(file), 0);
-    EXPECT_EQ(_lclose(file), HFILE_ERROR) << "closed twice";
-    char byte;
-    EXPECT_EQ(_lread(file, &byte, 1), static_cast<UINT>(HFILE_ERROR));
-    EXPECT_EQ(_lread(2, &byte, 1), static_cast<UINT>(HFILE_ERROR))
-        << "a descriptor it did not open";
-    for (const char* path : {"/nonexistent/file.bmp", "/tmp", static_cast<const char*>(nullptr)})
-        EXPECT_EQ(_lopen(path, OF_READ), HFILE_ERROR) << (path ? path : "null");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(_lopen(name, 1), HFILE_ERROR) << "OF_WRITE";
-    testing::internal::GetCapturedStderr();
-    std::remove(name);
 }
 
 TEST(Kernel, DebugOutputGoesToStandardErrorAndIsCaptured)
