@@ -273,7 +273,7 @@ TEST(House, HasItsColoursAtTheirPlacesOnGrassThatMeetsEveryEdge)
         int x, y;
         Rgb colour;
     };
-    // Each probe's colour fills its 3 x 3 block less at most one pixel (a speck).
+    // Each probe's colour fills its 3 x 3 block less at most one pixel: the roof's dark dots.
     const Probe probes[] = {{31, 6, ROOF_BLUE}, {18, 25, ROOF_BLUE}, {44, 25, ROOF_BLUE},
         {26, 27, WHITE}, {31, 31, WHITE}, {31, 34, WHITE}, {19, 44, WHITE}, {43, 44, WHITE},
         {27, 45, DOOR_RED}, {34, 50, DOOR_RED}};
