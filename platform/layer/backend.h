@@ -38,12 +38,21 @@ public:
     virtual void RestoreDisplayMode() = 0;
 
     // Shows one whole frame: `height` rows of `width` 16-bit 5-6-5 pixels, the
-    // rows `pitchBytes` apart. The pixels are only read during the call. With
-    // waitForRefresh the call returns once the display's next refresh has
-    // taken the frame (a vsync'd flip); without, as soon as it is queued.
+    // rows `pitchBytes` apart. The pixels are read during the call, unless
+    // ReadsPixelsLater() says otherwise. With waitForRefresh the call returns
+    // once the display's next refresh has taken the frame (a vsync'd flip);
+    // without, as soon as it is queued.
     virtual void Present(
         const uint16_t* pixels, int pitchBytes, int width, int height, bool waitForRefresh)
         = 0;
+    // True for a backend that keeps the address of the last frame presented
+    // and reads its pixels only when asked for them: the layer then calls
+    // PixelsChanging() before that memory is written or freed (screen.h).
+    virtual bool ReadsPixelsLater() const
+    {
+        return false;
+    }
+    virtual void PixelsChanging() { }
 
     // Takes in what the desktop sent since the last call (key changes, close
     // requests) without waiting. True when the desktop asked the program to

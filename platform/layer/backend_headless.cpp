@@ -30,6 +30,7 @@ bool HeadlessBackend::SetDisplayMode(int width, int height)
     if (width <= 0 || height <= 0)
         return false;
     // A mode switch blanks the screen.
+    presented_ = nullptr;
     frameWidth_ = width;
     frameHeight_ = height;
     frame_.assign(static_cast<size_t>(width) * height, 0);
@@ -46,12 +47,22 @@ void HeadlessBackend::Present(
         return;
     frameWidth_ = width;
     frameHeight_ = height;
-    frame_.resize(static_cast<size_t>(width) * height);
-    const auto* row = reinterpret_cast<const uint8_t*>(pixels);
-    for (int y = 0; y < height; ++y, row += pitchBytes)
-        std::memcpy(&frame_[static_cast<size_t>(y) * width], row, sizeof(uint16_t) * width);
+    presented_ = pixels;
+    presentedPitch_ = pitchBytes;
     if (waitForRefresh && flipHook_)
         flipHook_();
+}
+
+void HeadlessBackend::KeepPresentedPixels() const
+{
+    if (presented_ == nullptr)
+        return;
+    frame_.resize(static_cast<size_t>(frameWidth_) * frameHeight_);
+    const auto* row = reinterpret_cast<const uint8_t*>(presented_);
+    for (int y = 0; y < frameHeight_; ++y, row += presentedPitch_)
+        std::memcpy(
+            &frame_[static_cast<size_t>(y) * frameWidth_], row, sizeof(uint16_t) * frameWidth_);
+    presented_ = nullptr;
 }
 
 bool HeadlessBackend::PumpEvents()

@@ -22,6 +22,17 @@ public:
     void RestoreDisplayMode() override;
     void Present(const uint16_t* pixels, int pitchBytes, int width, int height,
         bool waitForRefresh) override;
+    // The screen is looked at far less often than it is flipped, so a
+    // present only notes where the frame is; its pixels are copied when a
+    // test reads them or before the layer changes that memory.
+    bool ReadsPixelsLater() const override
+    {
+        return true;
+    }
+    void PixelsChanging() override
+    {
+        KeepPresentedPixels();
+    }
     bool PumpEvents() override;
     bool KeyHeld(int virtualKey) const override;
     void ShowPointer(bool visible) override;
@@ -50,16 +61,23 @@ public:
     }
     const std::vector<uint16_t>& Frame() const
     {
+        KeepPresentedPixels();
         return frame_;
     }
 
 private:
+    // Const: copying the pixels does not change the picture shown.
+    void KeepPresentedPixels() const;
+
     ScreenSize desktop_;
     std::array<bool, 256> keys_{};
     bool closeRequested_ = false;
     int frameWidth_ = 0;
     int frameHeight_ = 0;
-    std::vector<uint16_t> frame_;
+    mutable std::vector<uint16_t> frame_;
+    // The frame presented last, not yet copied into frame_.
+    mutable const uint16_t* presented_ = nullptr;
+    int presentedPitch_ = 0;
     std::function<void()> flipHook_;
 };
 

@@ -108,7 +108,10 @@ private:
     int width_;
     int height_;
     int pitchPixels_;
-    std::unique_ptr<uint16_t[]> memory_;
+    struct FreeSurfaceMemory {
+        void operator()(uint16_t* memory) const;
+    };
+    std::unique_ptr<uint16_t[], FreeSurfaceMemory> memory_;
     Surface* backBuffer_ = nullptr;  // a primary's chain
     Surface* front_ = nullptr;  // a back buffer's primary
     bool lost_ = false;

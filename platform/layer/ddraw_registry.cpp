@@ -1,6 +1,7 @@
 #include "platform/layer/ddraw_objects.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_set>
 #include <vector>
 
@@ -13,6 +14,10 @@ struct Registry {
     std::vector<std::unique_ptr<Palette>> palettes;
     // For telling our surfaces from any other pointer without touching it.
     std::unordered_set<const IDirectDrawSurface*> surfaceSet;
+    // Surfaces found lately, by address: a frame's blits name the same few
+    // surfaces a hundred times. Surfaces are only freed by ResetDirectDraw,
+    // which empties this, so an entry never outlives its surface.
+    std::array<const IDirectDrawSurface*, 32> recent{};
     DirectDrawObject* exclusiveOwner = nullptr;
 };
 
@@ -55,8 +60,16 @@ DirectDrawObject* AdoptDirectDraw(std::unique_ptr<DirectDrawObject> object)
 
 Surface* FindSurface(const IDirectDrawSurface* surface)
 {
-    if (surface == nullptr || State().surfaceSet.count(surface) == 0)
+    if (surface == nullptr)
         return nullptr;
+    Registry& registry = State();
+    const IDirectDrawSurface*& slot
+        = registry.recent[(reinterpret_cast<uintptr_t>(surface) / 64) % registry.recent.size()];
+    if (slot != surface) {
+        if (registry.surfaceSet.count(surface) == 0)
+            return nullptr;
+        slot = surface;
+    }
     // Only the layer's Surface objects were put in the set.
     return static_cast<Surface*>(const_cast<IDirectDrawSurface*>(surface));
 }
@@ -122,6 +135,7 @@ void ResetDirectDraw()
             surface->End();
     }
     registry.surfaceSet.clear();
+    registry.recent.fill(nullptr);
     registry.surfaces.clear();
     registry.palettes.clear();
     registry.directDraws.clear();

@@ -17,6 +17,8 @@ struct ScreenState {
     bool programMode = false;
     ScreenMode mode{};
     int flips = 0;
+    // The last frame presented, while the backend may still read it.
+    const uint16_t* presented = nullptr;
 
     ~ScreenState()
     {
@@ -86,6 +88,7 @@ void InstallBackend(std::unique_ptr<Backend> backend)
     state.failure.clear();
     state.programMode = false;
     state.flips = 0;
+    state.presented = nullptr;
     std::string reason;
     if (backend && backend->Start(reason)) {
         state.backend = std::move(backend);
@@ -115,6 +118,8 @@ bool SwitchDisplayMode(int width, int height, int bitsPerPixel)
     ScreenState& state = State();
     state.programMode = true;
     state.mode = {width, height, bitsPerPixel};
+    // The switch blanked the screen; no frame is held any more.
+    state.presented = nullptr;
     return true;
 }
 
@@ -131,8 +136,25 @@ void RestoreDesktopMode()
 void PresentFrame(
     const uint16_t* pixels, int pitchBytes, int width, int height, bool waitForRefresh)
 {
-    if (Backend* backend = RunningBackend())
+    ScreenState& state = State();
+    state.presented = nullptr;
+    if (Backend* backend = RunningBackend()) {
+        // Set before the call: a test's flip hook may draw on the screen
+        // (or replace the backend) while the frame is being shown.
+        if (backend->ReadsPixelsLater())
+            state.presented = pixels;
         backend->Present(pixels, pitchBytes, width, height, waitForRefresh);
+    }
+}
+
+void SurfaceMemoryChanging(const uint16_t* memory)
+{
+    ScreenState& state = State();
+    if (memory == nullptr || memory != state.presented)
+        return;
+    state.presented = nullptr;
+    if (Backend* backend = RunningBackend())
+        backend->PixelsChanging();
 }
 
 void CountFlip()

@@ -41,6 +41,11 @@ void RestoreDesktopMode();
 // Shows a frame of 16-bit 5-6-5 pixels on the backend.
 void PresentFrame(
     const uint16_t* pixels, int pitchBytes, int width, int height, bool waitForRefresh);
+// Surface memory is about to be written or freed: when it holds the frame
+// last presented to a backend that reads it later, the backend takes its
+// pixels first. Every write to surface memory outside a blit's source comes
+// through here.
+void SurfaceMemoryChanging(const uint16_t* memory);
 void CountFlip();
 int FlipsSinceReset();
 

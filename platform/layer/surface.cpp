@@ -4,6 +4,7 @@
 #include "platform/layer/call_log.h"
 #include "platform/layer/ddraw_objects.h"
 #include "platform/layer/gdi_internal.h"
+#include "platform/layer/row_copy.h"
 #include "platform/layer/screen.h"
 
 #include <cstring>
@@ -23,6 +24,19 @@ int PitchInPixels(int width)
     return (width + 3) & ~3;
 }
 
+// Surface memory starts on a cache line, and so does every row whose pitch
+// is a multiple of 64 bytes (the 640-pixel screen's): whole-row moves of a
+// blit then land on cache lines instead of straddling them.
+constexpr std::align_val_t SURFACE_ALIGNMENT{64};
+
+uint16_t* AllocateSurfaceMemory(size_t pixels)
+{
+    void* memory = ::operator new[](pixels * sizeof(uint16_t), SURFACE_ALIGNMENT, std::nothrow);
+    if (memory != nullptr)
+        std::memset(memory, 0, pixels * sizeof(uint16_t));
+    return static_cast<uint16_t*>(memory);
+}
+
 bool RectInside(const RECT& rect, int width, int height)
 {
     return rect.left >= 0 && rect.top >= 0 && rect.left < rect.right && rect.top < rect.bottom
@@ -38,8 +52,13 @@ Surface::Surface(DirectDrawObject* owner, SurfaceRole role, int width, int heigh
     , width_(width)
     , height_(height)
     , pitchPixels_(PitchInPixels(width))
-    , memory_(new (std::nothrow) uint16_t[static_cast<size_t>(PitchInPixels(width)) * height]())
+    , memory_(AllocateSurfaceMemory(static_cast<size_t>(PitchInPixels(width)) * height))
 {
+}
+
+void Surface::FreeSurfaceMemory::operator()(uint16_t* memory) const
+{
+    ::operator delete[](memory, SURFACE_ALIGNMENT);
 }
 
 void Surface::AttachBackBuffer(Surface* back)
@@ -58,6 +77,7 @@ void Surface::End()
     dc_ = nullptr;
     locked_ = false;
     lockedAt_ = nullptr;
+    SurfaceMemoryChanging(memory_.get());
     memory_.reset();
     if (backBuffer_ != nullptr)
         backBuffer_->End();
@@ -72,6 +92,7 @@ void Surface::MarkLost()
         if (member == nullptr || !member->alive_)
             continue;
         member->lost_ = true;
+        SurfaceMemoryChanging(member->memory_.get());
         // What was in display memory is gone; show that plainly.
         uint32_t state = 0x9E3779B9u;
         const size_t count = static_cast<size_t>(member->pitchPixels_) * member->height_;
@@ -156,28 +177,34 @@ HRESULT Surface::BltFast(
     const RECT rect = sourceRect != nullptr ? *sourceRect : RECT{0, 0, from->width_, from->height_};
     if (!RectInside(rect, from->width_, from->height_))
         return DDERR_INVALIDRECT;
-    const int64_t w = rect.right - rect.left;
-    const int64_t h = rect.bottom - rect.top;
+    const int w = rect.right - rect.left;
+    const int h = rect.bottom - rect.top;
     if (int64_t{x} + w > width_ || int64_t{y} + h > height_)
         return DDERR_INVALIDRECT;
 
-    const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
-    const int rows = static_cast<int>(h);
+    SurfaceMemoryChanging(memory_.get());
+    uint16_t* out = MutableRow(static_cast<int>(y)) + x;
+    const uint16_t* in = from->MutableRow(rect.top) + rect.left;
+    if (!keyed && from != this) {
+        CopyPixelRows(out, PitchBytes(), in, from->PitchBytes(), w, h);
+        return DD_OK;
+    }
     // A blit within one surface may overlap: then copy the rows in the order
     // that reads each source row before it is overwritten.
     const bool upwards = from == this && static_cast<LONG>(y) > rect.top;
-    for (int i = 0; i < rows; ++i) {
-        const int row = upwards ? rows - 1 - i : i;
-        uint16_t* out = MutableRow(static_cast<int>(y) + row) + x;
-        const uint16_t* in = from->MutableRow(rect.top + row) + rect.left;
+    const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
+    const DWORD key = from->sourceKey_.dwColorSpaceLowValue;
+    for (int i = 0; i < h; ++i) {
+        const int row = upwards ? h - 1 - i : i;
+        uint16_t* to = out + static_cast<size_t>(row) * pitchPixels_;
+        const uint16_t* source = in + static_cast<size_t>(row) * from->pitchPixels_;
         if (!keyed) {
-            std::memmove(out, in, rowBytes);
+            std::memmove(to, source, rowBytes);
             continue;
         }
-        const DWORD key = from->sourceKey_.dwColorSpaceLowValue;
-        for (int64_t k = 0; k < w; ++k) {
-            if (in[k] != key)
-                out[k] = in[k];
+        for (int k = 0; k < w; ++k) {
+            if (source[k] != key)
+                to[k] = source[k];
         }
     }
     return DD_OK;
@@ -273,6 +300,7 @@ HRESULT Surface::GetDC(HDC* hdc)
         return DDERR_DCALREADYCREATED;
     if (locked_)
         return DDERR_SURFACEBUSY;
+    SurfaceMemoryChanging(memory_.get());
     dc_ = CreateSurfaceDC(memory_.get(), width_, height_, PitchBytes());
     if (dc_ == nullptr)
         return DDERR_GENERIC;
@@ -344,6 +372,7 @@ HRESULT Surface::Lock(LPRECT rect, LPDDSURFACEDESC desc, DWORD flags, HANDLE /*e
     if (!RectInside(area, width_, height_))
         return DDERR_INVALIDRECT;
     FillDescription(*desc);
+    SurfaceMemoryChanging(memory_.get());
     lockedAt_ = MutableRow(area.top) + area.left;
     desc->lpSurface = lockedAt_;
     locked_ = true;
