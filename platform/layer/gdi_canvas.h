@@ -4,6 +4,7 @@
 
 #include "platform/layer/windows.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -76,6 +77,37 @@ struct Canvas {
         uint32_t pixel;
         std::memcpy(&pixel, Row(y) + 4 * static_cast<size_t>(x), sizeof pixel);
         return ColorFromXrgb(pixel);
+    }
+
+    // The colour as this canvas stores it, for writing many pixels of it
+    // with Put and FillSpan; the same pixels as Write would leave.
+    uint32_t Encode(COLORREF color) const
+    {
+        color &= 0x00FFFFFF;
+        if (monochrome)
+            color = NearestMonochrome(color);
+        return format == PixelFormat::Rgb565 ? ColorTo565(color) : ColorToXrgb(color);
+    }
+
+    // One pixel of an encoded colour; (x, y) must be inside the canvas.
+    void Put(int32_t x, int32_t y, uint32_t encoded) const
+    {
+        if (format == PixelFormat::Rgb565)
+            reinterpret_cast<uint16_t*>(Row(y))[x] = static_cast<uint16_t>(encoded);
+        else
+            reinterpret_cast<uint32_t*>(Row(y))[x] = encoded;
+    }
+
+    // Columns `left` to `right` (exclusive) of row y, inside the canvas.
+    void FillSpan(int32_t y, int32_t left, int32_t right, uint32_t encoded) const
+    {
+        if (format == PixelFormat::Rgb565) {
+            uint16_t* row = reinterpret_cast<uint16_t*>(Row(y));
+            std::fill(row + left, row + right, static_cast<uint16_t>(encoded));
+        } else {
+            uint32_t* row = reinterpret_cast<uint32_t*>(Row(y));
+            std::fill(row + left, row + right, encoded);
+        }
     }
 
     // Returns the colour as stored, which may be coarser than asked for.

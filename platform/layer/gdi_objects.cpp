@@ -39,6 +39,7 @@ class HandleTable {
 public:
     HandleTable()
     {
+        spare_.reserve(kSpareNodes);
         AddStockObjects();
     }
 
@@ -52,13 +53,28 @@ public:
     {
         const uintptr_t value = next_;
         next_ += kHandleStep;
-        entries_.emplace(value, Entry{false, std::move(object)});
+        if (spare_.empty()) {
+            entries_.emplace(value, Entry{false, std::move(object)});
+        } else {
+            Node node = std::move(spare_.back());
+            spare_.pop_back();
+            node.key() = value;
+            node.mapped() = Entry{false, std::move(object)};
+            entries_.insert(std::move(node));
+        }
         return reinterpret_cast<void*>(value);
     }
 
     void Remove(const void* handle)
     {
-        entries_.erase(reinterpret_cast<uintptr_t>(handle));
+        Node node = entries_.extract(reinterpret_cast<uintptr_t>(handle));
+        if (node.empty() || spare_.size() == spare_.capacity())
+            return;
+        // The node is kept for the next object: a device context taken and
+        // given back every frame then costs no allocation. A bitmap's
+        // pixels go now.
+        node.mapped().object = Brush{};
+        spare_.push_back(std::move(node));
     }
 
     int LiveCount() const
@@ -88,7 +104,12 @@ private:
         entries_.emplace(kDefaultBitmapHandle, Entry{true, std::move(defaultBitmap)});
     }
 
-    std::unordered_map<uintptr_t, Entry> entries_;
+    using Map = std::unordered_map<uintptr_t, Entry>;
+    using Node = Map::node_type;
+    static constexpr size_t kSpareNodes = 8;
+
+    Map entries_;
+    std::vector<Node> spare_;
     uintptr_t next_ = kFirstHandle;
 };
 
