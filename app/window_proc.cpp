@@ -12,7 +12,13 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     case WM_PAINT: {
         // All drawing goes through DirectDraw; only validate the window.
         PAINTSTRUCT paint;
-        BeginPaint(window, &paint);
+        if (BeginPaint(window, &paint) == NULL) {
+            // A window left invalid gets WM_PAINT again at once, and paint
+            // messages go before frames: no frame, so no Escape, would ever
+            // run again.
+            ValidateRect(window, NULL);
+            return 0;
+        }
         EndPaint(window, &paint);
         return 0;
     }

@@ -344,6 +344,22 @@ BOOL WINAPI InvalidateRect(HWND hwnd, const RECT* rect, BOOL /*erase*/)
     return TRUE;
 }
 
+BOOL WINAPI ValidateRect(HWND hwnd, const RECT* rect)
+{
+    if (!layer::BeginCall("ValidateRect", hwnd))
+        return FALSE;
+    // The update region is kept as one rectangle, which cannot lose a part.
+    if (rect != nullptr) {
+        layer::Refuse("ValidateRect", "only the whole window (a null rectangle) is emulated");
+        return FALSE;
+    }
+    layer::Window* window = Find(hwnd);
+    if (window == nullptr)
+        return FALSE;
+    layer::Validate(*window);
+    return TRUE;
+}
+
 BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT rect, BOOL /*erase*/)
 {
     if (!layer::BeginCall("GetUpdateRect", hwnd))

@@ -245,6 +245,7 @@ void WINAPI PostQuitMessage(int exitCode);
 HDC WINAPI BeginPaint(HWND hwnd, LPPAINTSTRUCT ps);
 BOOL WINAPI EndPaint(HWND hwnd, const PAINTSTRUCT* ps);
 BOOL WINAPI InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
+BOOL WINAPI ValidateRect(HWND hwnd, const RECT* rect);
 BOOL WINAPI GetUpdateRect(HWND hwnd, LPRECT rect, BOOL erase);
 int WINAPI ShowCursor(BOOL show);
 int WINAPI GetSystemMetrics(int index);

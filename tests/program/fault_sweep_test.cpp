@@ -125,13 +125,15 @@ int GdiObjectsKeptByTheFailure(const std::string& failed)
 struct FailurePoint {
     std::string operation;
     int nth;  // 1 = the operation's first call in the run
+    bool forGood = false;  // and every call of it after that one
 };
 
 std::string Describe(const std::vector<FailurePoint>& points)
 {
     std::string text;
     for (const FailurePoint& point : points)
-        text += (text.empty() ? "" : " + ") + point.operation + " #" + std::to_string(point.nth);
+        text += (text.empty() ? "" : " + ") + point.operation + " #" + std::to_string(point.nth)
+            + (point.forGood ? " on" : "");
     return text.empty() ? "no failure" : text;
 }
 
@@ -146,7 +148,11 @@ std::vector<std::string> Problems(const Outcome& outcome, const std::vector<Fail
     int gdiKept = 0;
     bool windowMayStay = TileLoadFailed(outcome);
     for (const FailurePoint& point : failed) {
-        gdiKept += GdiObjectsKeptByTheFailure(point.operation);
+        const auto made = std::count_if(outcome.calls.begin(), outcome.calls.end(),
+            [&point](const test::RecordedCall& call) { return call.operation == point.operation; });
+        const auto failedCalls
+            = point.forGood ? std::max<long>(0, made - point.nth + 1) : (made >= point.nth ? 1 : 0);
+        gdiKept += GdiObjectsKeptByTheFailure(point.operation) * static_cast<int>(failedCalls);
         // The window whose destruction failed is still there.
         windowMayStay = windowMayStay || point.operation == "DestroyWindow";
     }
@@ -178,7 +184,7 @@ Outcome RunFailing(const std::vector<FailurePoint>& points)
 {
     return RunProgram([&points] {
         for (const FailurePoint& point : points)
-            test::FailCall(point.operation.c_str(), point.nth);
+            test::FailCall(point.operation.c_str(), point.nth, point.forGood ? -1 : 1);
     });
 }
 
@@ -296,6 +302,60 @@ TEST_F(FaultSweep, CallsOfTheFailureRoadsMayFailToo)
     std::cout << "[ sweep    ] " << swept << " failure points on the failure roads\n";
     EXPECT_GT(swept, 0);
     EXPECT_EQ(Join(failures), "");
+}
+
+// A call that breaks for good, from its first use on, or from the message
+// loop's start on (a device that stops presenting, a context that can no
+// longer be had): the program still ends on Escape and gives everything
+// back. Not the calls that bring in input and messages: with any of those
+// gone for good, no program could see Escape or its own quit.
+TEST_F(FaultSweep, EveryCallBrokenForGoodFromItsFirstUseOrTheLoopOn)
+{
+    const std::set<std::string> carryInput = {
+        "PeekMessageA", "DispatchMessageA", "DefWindowProcA", "PostMessageA", "GetAsyncKeyState"};
+    std::map<std::string, int> first, firstInLoop;
+    std::map<std::string, int> seen;
+    bool inLoop = false;
+    for (const test::RecordedCall& call : base_.calls) {
+        inLoop = inLoop || call.operation == "PeekMessageA";
+        const int nth = ++seen[call.operation];
+        first.emplace(call.operation, nth);
+        if (inLoop)
+            firstInLoop.emplace(call.operation, nth);
+    }
+
+    std::vector<FailurePoint> points;
+    for (const auto& starts : {first, firstInLoop})
+        for (const auto& [operation, nth] : starts)
+            if (carryInput.count(operation) == 0)
+                points.push_back({operation, nth, true});
+
+    std::vector<std::string> failures;
+    for (const FailurePoint& point : points)
+        for (const std::string& problem : Problems(RunFailing({point}), {point}))
+            failures.push_back(Describe({point}) + ": " + problem);
+    RecordProperty("broken_for_good_points", static_cast<int>(points.size()));
+    std::cout << "[ sweep    ] " << points.size() << " calls broken for good\n";
+    EXPECT_GT(points.size(), 40u);
+    EXPECT_EQ(Join(failures), "");
+}
+
+// A paint that cannot begin must still validate the window: paint messages
+// go before frames, so a window left invalid would get nothing but WM_PAINT
+// from then on, and no frame would ever see Escape.
+TEST(PaintWithoutAContext, WindowIsValidatedAndFramesRunOnToEscape)
+{
+    const Outcome outcome = RunProgram([] { test::FailCall("BeginPaint", 1, -1); });
+    EXPECT_EQ(Join(Problems(outcome, {{"BeginPaint", 1, true}})), "");
+    EXPECT_GE(outcome.flips, ESCAPE_AT_FLIP);
+    EXPECT_LT(outcome.passes, ESCAPE_AT_PASS) << "frames were not held up by paint messages";
+    std::vector<std::string> paintCalls;
+    for (const test::RecordedCall& call : outcome.calls)
+        if (call.operation == "BeginPaint" || call.operation == "EndPaint"
+            || call.operation == "ValidateRect")
+            paintCalls.push_back(call.operation);
+    EXPECT_EQ(paintCalls, (std::vector<std::string>{"BeginPaint", "ValidateRect"}))
+        << "no EndPaint with a record BeginPaint did not fill";
 }
 
 // ---- Surfaces lost while the program runs ----------------------------------
