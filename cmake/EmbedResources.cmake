@@ -27,6 +27,32 @@ function(tilescroll_read_resource_script script names_var files_var)
   set(${files_var} "${files}" PARENT_SCOPE)
 endfunction()
 
+# An OBJECT library carrying the bitmaps of a resource script: compiled by
+# the resource compiler on Windows, embedded and registered with the layer
+# elsewhere. OBJECT, so the registration is linked although nothing names it.
+function(tilescroll_add_resources target script)
+  add_library(${target} OBJECT)
+  get_filename_component(folder "${script}" DIRECTORY)
+  if(WIN32)
+    target_sources(${target} PRIVATE ${script})
+    # The resource compiler looks for the bitmaps on its include path.
+    target_include_directories(${target} PRIVATE ${folder})
+  else()
+    tilescroll_read_resource_script(${script} names files)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${script})
+    get_filename_component(stem "${script}" NAME_WE)
+    set(embedded ${CMAKE_CURRENT_BINARY_DIR}/embedded_${stem}.cpp)
+    add_custom_command(OUTPUT ${embedded}
+      COMMAND ${CMAKE_COMMAND} -DRESOURCE_SCRIPT=${script} -DOUTPUT=${embedded}
+              -P ${TILESCROLL_ROOT}/cmake/EmbedResources.cmake
+      DEPENDS ${script} ${files} ${TILESCROLL_ROOT}/cmake/EmbedResources.cmake
+      COMMENT "Embedding the bitmaps named in ${stem}.rc"
+      VERBATIM)
+    target_sources(${target} PRIVATE ${embedded})
+    target_link_libraries(${target} PUBLIC win32layer)
+  endif()
+endfunction()
+
 function(tilescroll_write_embedded_resources script output)
   tilescroll_read_resource_script("${script}" names files)
   get_filename_component(script_name "${script}" NAME)

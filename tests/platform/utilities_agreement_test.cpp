@@ -1,5 +1,6 @@
 // The bitmap and palette utilities against the platform's own DirectDraw and
-// GDI: pixel values of colours, scaled copies and a palette from a .bmp file.
+// GDI: pixel values of colours, scaled copies, and palettes and surfaces from
+// a .bmp file and from the test program's own bitmap resources.
 // Win32 calls only, so the same checks run on the real platform.
 #include "display/bitmap_utils.h"
 #include "display/palette_rules.h"
@@ -203,6 +204,49 @@ TEST_F(UtilitiesAgreement, PaletteFromASixteenColourFile)
     expected[255] = {255, 255, 255, expected[255].peFlags};
     for (int i = 0; i < PALETTE_SIZE; ++i)
         EXPECT_EQ(std::memcmp(&entries[i], &expected[i], 4), 0) << "entry " << i;
+}
+
+TEST_F(UtilitiesAgreement, PaletteFromASixteenColourResource)
+{
+    // The colour table of test_resources.rc's SIXTEEN_COLOURS, in palette
+    // order: red, green, blue; a resource's flags are always 0.
+    PALETTEENTRY expected[PALETTE_SIZE];
+    BuildDefaultPalette(expected);
+    for (int i = 0; i < 16; ++i) {
+        const BYTE blue = static_cast<BYTE>(17 * i + 3);
+        expected[i] = {BYTE(255 - blue), BYTE(blue ^ 0x55), blue, 0};
+    }
+    expected[0] = {0, 0, 0, 0};  // kept black without DDPCAPS_ALLOW256
+
+    IDirectDrawPalette* palette = LoadPaletteFromBitmap(directDraw, "SIXTEEN_COLOURS");
+    ASSERT_NE(palette, static_cast<IDirectDrawPalette*>(NULL));
+    PALETTEENTRY entries[PALETTE_SIZE];
+    EXPECT_EQ(palette->GetEntries(0, 0, PALETTE_SIZE, entries), DD_OK);
+    palette->Release();
+    for (int i = 0; i < PALETTE_SIZE; ++i)
+        EXPECT_EQ(std::memcmp(&entries[i], &expected[i], 4), 0) << "entry " << i;
+}
+
+TEST_F(UtilitiesAgreement, SurfacesFromABitmapResourceAtItsSizeAndScaled)
+{
+    DWORD m[3];
+    Visit(
+        Offscreen(1, 1), [](int, int, uint16_t&) {}, m);
+    const DWORD quadrant[4] = {m[0], m[1], m[2], m[0] | m[1] | m[2]};
+    // The quadrants' middles, far from any edge a scaling may soften.
+    for (int side : {32, 64}) {
+        SCOPED_TRACE(side);
+        const int size = side == 32 ? 0 : side;
+        IDirectDrawSurface* surface = LoadBitmapSurface(directDraw, "QUADRANTS", size, size);
+        ASSERT_NE(surface, static_cast<IDirectDrawSurface*>(NULL));
+        surfaces.push_back(surface);
+        EXPECT_EQ(Visit(surface, [](int, int, uint16_t&) {}), static_cast<DWORD>(side));
+        const std::vector<uint16_t> pixels = Read(surface);
+        for (int q = 0; q < 4; ++q) {
+            const int x = side / 4 + (q % 2) * side / 2, y = side / 4 + (q / 2) * side / 2;
+            EXPECT_EQ(pixels[y * side + x], quadrant[q]) << "quadrant " << q;
+        }
+    }
 }
 
 }  // namespace
