@@ -100,11 +100,17 @@ Choice AutomaticChoice()
     return {CopyRowsPlain, RowCopyPath::Plain};
 }
 
-// Settled on first use, then one indirect call per blit.
-Choice& Chosen()
+void ChooseThenCopy(uint8_t* to, ptrdiff_t toPitch, const uint8_t* from, ptrdiff_t fromPitch,
+    size_t bytes, int rows);
+
+// Settled by the first copy (or question), then one indirect call per blit.
+Choice chosen{ChooseThenCopy, RowCopyPath::Plain};
+
+void ChooseThenCopy(uint8_t* to, ptrdiff_t toPitch, const uint8_t* from, ptrdiff_t fromPitch,
+    size_t bytes, int rows)
 {
-    static Choice choice = AutomaticChoice();
-    return choice;
+    chosen = AutomaticChoice();
+    chosen.copy(to, toPitch, from, fromPitch, bytes, rows);
 }
 
 }  // namespace
@@ -112,7 +118,7 @@ Choice& Chosen()
 void CopyPixelRows(
     uint16_t* to, ptrdiff_t toPitch, const uint16_t* from, ptrdiff_t fromPitch, int width, int rows)
 {
-    Chosen().copy(reinterpret_cast<uint8_t*>(to), toPitch, reinterpret_cast<const uint8_t*>(from),
+    chosen.copy(reinterpret_cast<uint8_t*>(to), toPitch, reinterpret_cast<const uint8_t*>(from),
         fromPitch, static_cast<size_t>(width) * sizeof(uint16_t), rows);
 }
 
@@ -127,18 +133,20 @@ bool WideRowCopyAvailable()
 
 RowCopyPath ActiveRowCopyPath()
 {
-    return Chosen().path;
+    if (chosen.copy == ChooseThenCopy)
+        chosen = AutomaticChoice();
+    return chosen.path;
 }
 
 bool ForceRowCopyPath(RowCopyPath path)
 {
     if (path == RowCopyPath::Plain) {
-        Chosen() = {CopyRowsPlain, RowCopyPath::Plain};
+        chosen = {CopyRowsPlain, RowCopyPath::Plain};
         return true;
     }
 #ifdef LAYER_WIDE_ROW_COPY
     if (CpuHasAvx2()) {
-        Chosen() = {CopyRowsWide, RowCopyPath::Wide};
+        chosen = {CopyRowsWide, RowCopyPath::Wide};
         return true;
     }
 #endif
@@ -147,7 +155,7 @@ bool ForceRowCopyPath(RowCopyPath path)
 
 void ChooseRowCopyPathAutomatically()
 {
-    Chosen() = AutomaticChoice();
+    chosen = AutomaticChoice();
 }
 
 }  // namespace layer

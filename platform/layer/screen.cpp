@@ -17,8 +17,6 @@ struct ScreenState {
     bool programMode = false;
     ScreenMode mode{};
     int flips = 0;
-    // The last frame presented, while the backend may still read it.
-    const uint16_t* presented = nullptr;
 
     ~ScreenState()
     {
@@ -36,6 +34,8 @@ ScreenState& State()
 }
 
 }  // namespace
+
+const uint16_t* presentedPixels = nullptr;
 
 std::unique_ptr<Backend> BackendNamedBy(const char* setting, std::string& reason)
 {
@@ -88,7 +88,7 @@ void InstallBackend(std::unique_ptr<Backend> backend)
     state.failure.clear();
     state.programMode = false;
     state.flips = 0;
-    state.presented = nullptr;
+    presentedPixels = nullptr;
     std::string reason;
     if (backend && backend->Start(reason)) {
         state.backend = std::move(backend);
@@ -119,7 +119,7 @@ bool SwitchDisplayMode(int width, int height, int bitsPerPixel)
     state.programMode = true;
     state.mode = {width, height, bitsPerPixel};
     // The switch blanked the screen; no frame is held any more.
-    state.presented = nullptr;
+    presentedPixels = nullptr;
     return true;
 }
 
@@ -136,23 +136,19 @@ void RestoreDesktopMode()
 void PresentFrame(
     const uint16_t* pixels, int pitchBytes, int width, int height, bool waitForRefresh)
 {
-    ScreenState& state = State();
-    state.presented = nullptr;
+    presentedPixels = nullptr;
     if (Backend* backend = RunningBackend()) {
         // Set before the call: a test's flip hook may draw on the screen
         // (or replace the backend) while the frame is being shown.
         if (backend->ReadsPixelsLater())
-            state.presented = pixels;
+            presentedPixels = pixels;
         backend->Present(pixels, pitchBytes, width, height, waitForRefresh);
     }
 }
 
-void SurfaceMemoryChanging(const uint16_t* memory)
+void HandOverPresentedPixels()
 {
-    ScreenState& state = State();
-    if (memory == nullptr || memory != state.presented)
-        return;
-    state.presented = nullptr;
+    presentedPixels = nullptr;
     if (Backend* backend = RunningBackend())
         backend->PixelsChanging();
 }

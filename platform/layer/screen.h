@@ -41,11 +41,18 @@ void RestoreDesktopMode();
 // Shows a frame of 16-bit 5-6-5 pixels on the backend.
 void PresentFrame(
     const uint16_t* pixels, int pitchBytes, int width, int height, bool waitForRefresh);
-// Surface memory is about to be written or freed: when it holds the frame
-// last presented to a backend that reads it later, the backend takes its
-// pixels first. Every write to surface memory outside a blit's source comes
-// through here.
-void SurfaceMemoryChanging(const uint16_t* memory);
+// The frame last presented to a backend that reads its pixels later, while
+// it may still do so; null otherwise.
+extern const uint16_t* presentedPixels;
+void HandOverPresentedPixels();
+// Surface memory is about to be written or freed: when it holds that frame,
+// the backend takes its pixels first. Every write to surface memory comes
+// through here; inline, as every blit makes it.
+inline void SurfaceMemoryChanging(const uint16_t* memory)
+{
+    if (memory != nullptr && memory == presentedPixels)
+        HandOverPresentedPixels();
+}
 void CountFlip();
 int FlipsSinceReset();
 
