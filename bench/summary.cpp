@@ -1,0 +1,97 @@
+#include "bench/summary.h"
+
+#include "bench/registry.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace bench {
+namespace {
+
+constexpr double MISSING = std::numeric_limits<double>::quiet_NaN();
+
+double Find(const Medians& medians, const std::string& name)
+{
+    const auto found = medians.find(name);
+    return found == medians.end() ? MISSING : found->second;
+}
+
+std::string Case(const char* name, const char* view)
+{
+    return std::string(name) + "/" + view;
+}
+
+// The faster of pixman's two calls: the comparison is with its best.
+double Pixman(const Medians& medians, const char* view)
+{
+    const double blt = Find(medians, Case(COMPOSE_PIXMAN_BLT, view));
+    const double composite = Find(medians, Case(COMPOSE_PIXMAN_COMPOSITE, view));
+    if (std::isnan(blt))
+        return composite;
+    if (std::isnan(composite))
+        return blt;
+    return std::min(blt, composite);
+}
+
+}  // namespace
+
+double Median(std::vector<double> values)
+{
+    if (values.empty())
+        return MISSING;
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void PrintSummary(const Medians& medians, const StartupSamples& startup)
+{
+    const double memcpyFrame = Find(medians, MEMCPY_FRAME);
+    std::printf("\n%-48s %12s %10s\n", "median per frame", "us", "x memcpy");
+    for (const auto& [name, micros] : medians)
+        std::printf("%-48s %12.2f %10.3f\n", name.c_str(), micros, micros / memcpyFrame);
+    std::printf("%-48s %12.2f  (%zu fresh processes)\n", "startup/spawn_to_first_flip",
+        Median(startup.fromSpawnMs) * 1000, startup.fromSpawnMs.size());
+    std::printf("%-48s %12.2f\n", "startup/main_to_first_flip", Median(startup.fromMainMs) * 1000);
+    std::printf(
+        "%-48s %12.2f\n", "startup/winmain_to_first_flip", Median(startup.fromWinMainMs) * 1000);
+    std::printf("\n");
+
+    const double oursWorst = Find(medians, Case(COMPOSE_OURS, "worst"));
+    const double oursBest = Find(medians, Case(COMPOSE_OURS, "best"));
+    const struct {
+        const char* name;
+        double value;
+    } ratios[] = {
+        {"compose_worst_vs_memcpy", oursWorst / memcpyFrame},
+        {"compose_best_vs_memcpy", oursBest / memcpyFrame},
+        {"frame_vs_memcpy", Find(medians, Case(FRAME_HEADLESS, "worst")) / memcpyFrame},
+        {"sdl_worst_vs_compose", Find(medians, Case(COMPOSE_SDL, "worst")) / oursWorst},
+        {"sdl_best_vs_compose", Find(medians, Case(COMPOSE_SDL, "best")) / oursBest},
+        {"pixman_worst_vs_compose", Pixman(medians, "worst") / oursWorst},
+        {"pixman_best_vs_compose", Pixman(medians, "best") / oursBest},
+    };
+    for (const auto& ratio : ratios)
+        std::printf("ratio %s %.3f\n", ratio.name, ratio.value);
+    // From the spawn of a fresh process: everything a user would wait for.
+    std::printf("startup_ms %.2f\n", Median(startup.fromSpawnMs));
+    std::fflush(stdout);
+}
+
+bool WriteSummaryCsv(const Medians& medians, const StartupSamples& startup, const std::string& path)
+{
+    FILE* file = std::fopen(path.c_str(), "w");
+    if (file == nullptr)
+        return false;
+    std::fprintf(file, "name,microseconds\n");
+    for (const auto& [name, micros] : medians)
+        std::fprintf(file, "%s,%.3f\n", name.c_str(), micros);
+    std::fprintf(file, "startup/spawn_to_first_flip,%.3f\n", Median(startup.fromSpawnMs) * 1000);
+    std::fprintf(
+        file, "startup/winmain_to_first_flip,%.3f\n", Median(startup.fromWinMainMs) * 1000);
+    return std::fclose(file) == 0;
+}
+
+}  // namespace bench
