@@ -75,8 +75,9 @@ void PrintSummary(const Medians& medians, const StartupSamples& startup)
     };
     for (const auto& ratio : ratios)
         std::printf("ratio %s %.3f\n", ratio.name, ratio.value);
-    // From the spawn of a fresh process: everything a user would wait for.
-    std::printf("startup_ms %.2f\n", Median(startup.fromSpawnMs));
+    // From the process entry (main, which calls WinMain) of a fresh process;
+    // the table above also has the time from the spawn, loader included.
+    std::printf("startup_ms %.2f\n", Median(startup.fromMainMs));
     std::fflush(stdout);
 }
 
@@ -89,6 +90,7 @@ bool WriteSummaryCsv(const Medians& medians, const StartupSamples& startup, cons
     for (const auto& [name, micros] : medians)
         std::fprintf(file, "%s,%.3f\n", name.c_str(), micros);
     std::fprintf(file, "startup/spawn_to_first_flip,%.3f\n", Median(startup.fromSpawnMs) * 1000);
+    std::fprintf(file, "startup/main_to_first_flip,%.3f\n", Median(startup.fromMainMs) * 1000);
     std::fprintf(
         file, "startup/winmain_to_first_flip,%.3f\n", Median(startup.fromWinMainMs) * 1000);
     return std::fclose(file) == 0;
