@@ -39,12 +39,19 @@ inline void MoveTwoOverlapping(uint8_t* to, const uint8_t* from, size_t bytes)
     std::memcpy(to + bytes - sizeof(Word), &tail, sizeof(Word));
 }
 
-__attribute__((target("avx2"))) void CopyRowsWide(uint8_t* to, ptrdiff_t toPitch,
+__attribute__((target("avx2,prfchw"))) void CopyRowsWide(uint8_t* to, ptrdiff_t toPitch,
     const uint8_t* from, ptrdiff_t fromPitch, size_t bytes, int rows)
 {
     if (bytes == 128) {
         // A whole 64-pixel tile row: most pieces of a frame are made of these.
         for (int y = 0; y < rows; ++y, to += toPitch, from += fromPitch) {
+            // The destination's lines are rarely still cached: asking for
+            // them, for writing, a few rows ahead overlaps those fetches
+            // with the copying. A hint only, so past the last row is fine.
+            const uintptr_t ahead = reinterpret_cast<uintptr_t>(to) + 3 * toPitch;
+            __builtin_prefetch(reinterpret_cast<const void*>(ahead), 1, 3);
+            __builtin_prefetch(reinterpret_cast<const void*>(ahead + 64), 1, 3);
+            __builtin_prefetch(reinterpret_cast<const void*>(ahead + 127), 1, 3);
             const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from));
             const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 32));
             const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + 64));
