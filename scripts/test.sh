@@ -93,6 +93,8 @@ windows_under_wine() {
 
 stage "linux" ctest_preset linux
 stage "linux-asan" ctest_preset linux-asan
+stage "valgrind" tests/valgrind/run.sh build/linux
+stage "fuzz-smoke" fuzz/run.sh 30
 stage "linux-end-to-end" linux_end_to_end
 stage "windows-under-wine" windows_under_wine
 

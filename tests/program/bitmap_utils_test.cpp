@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -469,6 +470,12 @@ struct LeakCase {
     int nth;
     const char* debugOutput;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const LeakCase& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 const LeakCase LEAK_CASES[] = {{"Copy", COPY, NULL, 1, ""},
     {"CopyNoMemoryContext", COPY, "CreateCompatibleDC", 1, "createcompatible dc failed\n"},

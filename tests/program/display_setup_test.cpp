@@ -4,6 +4,7 @@
 #include "display/display_state.h"
 #include "layer/layer_fixture.h"
 
+#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -101,6 +102,12 @@ struct FailureRow {
     int tilesMade;
     int surfacesAttempted;  // CreateSurface calls, the failing one included
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FailureRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
 
 class DisplaySetupFailure : public DisplaySetup, public testing::WithParamInterface<FailureRow> { };
 
