@@ -46,21 +46,12 @@ bool SameFormat(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b)
 
 ULONG DirectDrawObject::AddRef()
 {
-    BeginCall("AddRef", this);
-    if (!alive_)
-        return 0;
-    return ++refs_;
+    return AddReference(this, alive_, refs_);
 }
 
 ULONG DirectDrawObject::Release()
 {
-    // Release cannot fail on the platform; the call is only recorded.
-    BeginCall("Release", this);
-    if (!alive_)
-        return 0;
-    if (--refs_ == 0)
-        End();
-    return refs_;
+    return ReleaseReference(this, alive_, refs_);
 }
 
 void DirectDrawObject::End()

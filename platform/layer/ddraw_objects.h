@@ -8,6 +8,7 @@
 // release) gives an error instead of a crash, and addresses are never reused.
 #pragma once
 
+#include "platform/layer/call_log.h"
 #include "platform/layer/ddraw.h"
 
 #include <array>
@@ -17,6 +18,23 @@
 namespace layer {
 
 class DirectDrawObject;
+
+// AddRef and Release as every interface has them: recorded (neither can fail
+// on the platform), and no longer counting once the object has ended.
+inline ULONG AddReference(const void* object, bool alive, ULONG& refs)
+{
+    BeginCall("AddRef", object);
+    return alive ? ++refs : 0;
+}
+template <typename Object> ULONG ReleaseReference(Object* object, bool alive, ULONG& refs)
+{
+    BeginCall("Release", object);
+    if (!alive)
+        return 0;
+    if (--refs == 0)
+        object->End();
+    return refs;
+}
 
 enum class SurfaceRole { Primary, BackBuffer, Offscreen };
 

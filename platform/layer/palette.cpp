@@ -35,21 +35,12 @@ void Palette::KeepSystemEntries()
 
 ULONG Palette::AddRef()
 {
-    BeginCall("AddRef", this);
-    if (!alive_)
-        return 0;
-    return ++refs_;
+    return AddReference(this, alive_, refs_);
 }
 
 ULONG Palette::Release()
 {
-    // Release cannot fail on the platform; the call is only recorded.
-    BeginCall("Release", this);
-    if (!alive_)
-        return 0;
-    if (--refs_ == 0)
-        End();
-    return refs_;
+    return ReleaseReference(this, alive_, refs_);
 }
 
 HRESULT Palette::GetEntries(DWORD flags, DWORD base, DWORD count, LPPALETTEENTRY entries)

@@ -105,10 +105,7 @@ void Surface::MarkLost()
 
 ULONG Surface::AddRef()
 {
-    BeginCall("AddRef", this);
-    if (!alive_)
-        return 0;
-    return ++refs_;
+    return AddReference(this, alive_, refs_);
 }
 
 ULONG Surface::Release()
