@@ -5,28 +5,12 @@
 #include "display/tile_set.h"
 #include "mapview/tile_walk.h"
 #include "platform/layer/test_controls.h"
+#include "tests/support/test_window.h"
 
 #include <cstring>
 
 namespace bench {
 namespace {
-
-LRESULT CALLBACK BenchWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-HWND CreateBenchWindow()
-{
-    WNDCLASSEXA windowClass = {};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = BenchWindowProc;
-    windowClass.hInstance = GetModuleHandleA(NULL);
-    windowClass.lpszClassName = "BENCH_WINDOW_CLASS";
-    RegisterClassExA(&windowClass);
-    return CreateWindowExA(WS_EX_TOPMOST, "BENCH_WINDOW_CLASS", "bench", WS_POPUP | WS_VISIBLE, 0,
-        0, SCREEN_WIDTH, SCREEN_HEIGHT, NULL, NULL, GetModuleHandleA(NULL), NULL);
-}
 
 // Packed copy of a surface's pixels through Lock, with its real pitch.
 std::vector<uint16_t> ReadThroughLock(IDirectDrawSurface* surface)
@@ -51,7 +35,7 @@ bool SetUpDisplay()
 {
     layer::test::ResetLayer(1024, 768);
     DisplayState = {};
-    HWND window = CreateBenchWindow();
+    HWND window = CreateTestWindow();
     if (window == NULL)
         return false;
     DisplayState.MainWindow = window;

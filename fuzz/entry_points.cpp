@@ -4,6 +4,7 @@
 #include "display/palette_rules.h"
 #include "platform/layer/test_controls.h"
 #include "platform/win32.h"
+#include "tests/support/surface_description.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,13 +58,7 @@ bool OpenDisplay(Display& display, Problems& problems, bool withSurface = true)
     RegisterClassExA(&windowClass);
     display.window = CreateWindowExA(
         0, WINDOW_CLASS_NAME, "fuzz", WS_POPUP, 0, 0, 320, 240, NULL, NULL, NULL, NULL);
-    DDSURFACEDESC desc;
-    std::memset(&desc, 0, sizeof(desc));
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    desc.dwWidth = TARGET_WIDTH;
-    desc.dwHeight = TARGET_HEIGHT;
+    DDSURFACEDESC desc = testsupport::OffscreenDescription(TARGET_WIDTH, TARGET_HEIGHT);
     const bool ready = display.window != NULL
         && DirectDrawCreate(NULL, &display.directDraw, NULL) == DD_OK
         && display.directDraw->SetCooperativeLevel(

@@ -4,6 +4,7 @@
 
 #include "platform/layer/test_controls.h"
 #include "platform/win32.h"
+#include "support/surface_description.h"
 #include "support/test_window.h"
 
 #include <cstdint>
@@ -18,17 +19,7 @@ namespace test = layer::test;
 constexpr DWORD EXCLUSIVE_LEVEL
     = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX;
 
-inline DDSURFACEDESC OffscreenDescription(DWORD width, DWORD height)
-{
-    DDSURFACEDESC desc;
-    std::memset(&desc, 0, sizeof(desc));
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-    desc.dwWidth = width;
-    desc.dwHeight = height;
-    return desc;
-}
+using testsupport::OffscreenDescription;
 
 inline DDSURFACEDESC ChainDescription()
 {

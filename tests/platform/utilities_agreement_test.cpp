@@ -6,6 +6,7 @@
 #include "display/palette_rules.h"
 #include "platform/win32.h"
 #include "support/bmp_bytes.h"
+#include "support/surface_description.h"
 #include "support/test_window.h"
 
 #include <cstring>
@@ -46,13 +47,7 @@ public:
 
     IDirectDrawSurface* Offscreen(int width, int height)
     {
-        DDSURFACEDESC desc;
-        std::memset(&desc, 0, sizeof(desc));
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        desc.dwWidth = width;
-        desc.dwHeight = height;
+        DDSURFACEDESC desc = testsupport::OffscreenDescription(width, height);
         IDirectDrawSurface* surface = NULL;
         EXPECT_EQ(directDraw->CreateSurface(&desc, &surface, NULL), DD_OK);
         if (surface != NULL)

@@ -1,0 +1,23 @@
+// The description of a plain offscreen surface in the display's format, as
+// the tests, benchmarks and fuzz targets ask for one.
+#pragma once
+
+#include "platform/win32.h"
+
+#include <cstring>
+
+namespace testsupport {
+
+inline DDSURFACEDESC OffscreenDescription(DWORD width, DWORD height)
+{
+    DDSURFACEDESC desc;
+    std::memset(&desc, 0, sizeof(desc));
+    desc.dwSize = sizeof(desc);
+    desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    desc.dwWidth = width;
+    desc.dwHeight = height;
+    return desc;
+}
+
+}  // namespace testsupport
