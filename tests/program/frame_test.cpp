@@ -3,10 +3,10 @@
 // any misplaced piece show.
 #include "display/display_setup.h"
 #include "display/display_state.h"
-#include "layer/layer_fixture.h"
 #include "mapview/frame.h"
 #include "mapview/tile_map.h"
 #include "mapview/view_position.h"
+#include "program/program_display_fixture.h"
 
 #include <algorithm>
 #include <string>
@@ -48,24 +48,18 @@ std::vector<std::string> Operations(const std::vector<test::RecordedCall>& calls
     return names;
 }
 
-class Frame : public layertest::LayerTest {
+class Frame : public ProgramDisplayTest {
 protected:
     void SetUp() override
     {
-        LayerTest::SetUp();
-        DisplayState = {};
-        DisplayState.MainWindow = window;
-        ASSERT_EQ(InitDisplay(window), 1);
+        ProgramDisplayTest::SetUp();
+        if (HasFatalFailure())
+            return;
         for (int tile = 0; tile < TILE_COUNT; ++tile)
             layertest::Fill(DisplayState.TileSurfaces[tile],
                 [tile](int x, int y) { return Encoded(tile, x, y); });
         viewRight = 640;
         viewBottom = 480;
-    }
-    void TearDown() override
-    {
-        DisplayState = {};
-        LayerTest::TearDown();
     }
 };
 

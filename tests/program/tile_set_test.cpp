@@ -3,7 +3,7 @@
 #include "display/display_setup.h"
 #include "display/display_state.h"
 #include "display/tile_set.h"
-#include "layer/layer_fixture.h"
+#include "program/program_display_fixture.h"
 #include "support/bmp_bytes.h"
 #include "support/tile_reference.h"
 
@@ -15,23 +15,17 @@ namespace {
 
 namespace test = layer::test;
 
-class TileSet : public layertest::LayerTest {
+class TileSet : public ProgramDisplayTest {
 protected:
     void SetUp() override
     {
-        LayerTest::SetUp();
-        DisplayState = {};
-        DisplayState.MainWindow = window;
-        ASSERT_EQ(InitDisplay(window), 1);
+        ProgramDisplayTest::SetUp();
+        if (HasFatalFailure())
+            return;
         // A value no picture has, so a tile that was not loaded shows.
         for (IDirectDrawSurface* surface : DisplayState.TileSurfaces)
             layertest::Fill(surface, [](int, int) { return uint16_t{0x0821}; });
         gdiBefore = test::LiveGdiObjects();
-    }
-    void TearDown() override
-    {
-        DisplayState = {};
-        LayerTest::TearDown();
     }
 
     // Loads the set with these tiles' resources taken away; counts the quit
