@@ -1,0 +1,119 @@
+// Compares screenshots of the program with frames rendered on the headless
+// backend. Pictures are binary PPM (P6, 8 bits a channel), as ImageMagick
+// writes them.
+//
+//   frame_compare same <a.ppm> <b.ppm> [--skip-rows N] [--tolerance T]
+//       Exit 0 when every pixel below the first N rows agrees within T levels
+//       in each channel, 1 when some do not, 2 on bad input.
+//   frame_compare find-right <shot.ppm> <map.ppm> --view-bottom B [--skip-rows N] [--tolerance T]
+//       Prints "viewRight V" for every view V = width + 4k whose window onto
+//       the map (rows B - height to B - 1) agrees with the shot in that way.
+//       Exit 0 when at least one does, 1 when none does, 2 on bad input.
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;  // width * height * 3, rows from the top
+};
+
+bool Read(const char* path, Picture& p)
+{
+    FILE* file = std::fopen(path, "rb");
+    char magic[3] = {};
+    int maxValue = 0;
+    bool ok = file && std::fscanf(file, "%2s %d %d %d", magic, &p.width, &p.height, &maxValue) == 4
+        && std::strcmp(magic, "P6") == 0 && maxValue == 255 && p.width > 0 && p.height > 0
+        && p.width <= 1 << 14 && p.height <= 1 << 14 && std::isspace(std::fgetc(file));
+    if (ok) {
+        p.rgb.resize(static_cast<size_t>(p.width) * p.height * 3);
+        ok = std::fread(p.rgb.data(), 1, p.rgb.size(), file) == p.rgb.size();
+    }
+    if (file)
+        std::fclose(file);
+    if (!ok)
+        std::fprintf(stderr, "frame_compare: %s is not an 8-bit binary PPM\n", path);
+    return ok;
+}
+
+// Pixels of the shot below skipRows that differ by more than the tolerance in
+// some channel from the window of `other` at (left, top); stops at `limit`.
+long Differing(const Picture& shot, const Picture& other, int left, int top, int skipRows,
+    int tolerance, long limit)
+{
+    long count = 0;
+    for (int y = skipRows; y < shot.height && count < limit; ++y) {
+        const unsigned char* a = &shot.rgb[static_cast<size_t>(y) * shot.width * 3];
+        const unsigned char* b = &other.rgb[(static_cast<size_t>(top + y) * other.width + left) * 3];
+        for (int x = 0; x < shot.width * 3; x += 3)
+            count += std::abs(a[x] - b[x]) > tolerance || std::abs(a[x + 1] - b[x + 1]) > tolerance
+                || std::abs(a[x + 2] - b[x + 2]) > tolerance;
+    }
+    return count;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    const bool same = argc > 1 && std::strcmp(argv[1], "same") == 0;
+    if (argc < 4 || argc % 2 != 0 || (!same && std::strcmp(argv[1], "find-right") != 0)) {
+        std::fprintf(stderr, "usage: frame_compare same|find-right <shot.ppm> <other.ppm> "
+                             "[--view-bottom B] [--skip-rows N] [--tolerance T]\n");
+        return 2;
+    }
+    int skipRows = 0, tolerance = 0, viewBottom = -1;
+    for (int i = 4; i < argc; i += 2) {
+        int* option = std::strcmp(argv[i], "--skip-rows") == 0 ? &skipRows
+            : std::strcmp(argv[i], "--tolerance") == 0         ? &tolerance
+            : std::strcmp(argv[i], "--view-bottom") == 0       ? &viewBottom
+                                                               : nullptr;
+        if (option == nullptr) {
+            std::fprintf(stderr, "frame_compare: unknown option %s\n", argv[i]);
+            return 2;
+        }
+        *option = std::atoi(argv[i + 1]);
+    }
+    Picture shot, other;
+    if (!Read(argv[2], shot) || !Read(argv[3], other))
+        return 2;
+    if (skipRows < 0 || skipRows >= shot.height) {
+        std::fprintf(stderr, "frame_compare: --skip-rows leaves nothing to compare\n");
+        return 2;
+    }
+    if (same) {
+        if (shot.width != other.width || shot.height != other.height) {
+            std::printf("sizes differ: %dx%d and %dx%d\n", shot.width, shot.height, other.width,
+                other.height);
+            return 1;
+        }
+        const long d = Differing(shot, other, 0, 0, skipRows, tolerance, LONG_MAX);
+        std::printf("%ld pixels differ\n", d);
+        return d == 0 ? 0 : 1;
+    }
+    const int top = viewBottom - shot.height;
+    if (top < 0 || viewBottom > other.height || shot.width > other.width) {
+        std::fprintf(stderr, "frame_compare: the view does not fit in the map\n");
+        return 2;
+    }
+    long fewest = LONG_MAX;
+    int closest = 0;
+    for (int left = 0; left + shot.width <= other.width; left += 4) {
+        // Counting past the best so far tells nothing more.
+        const long d = Differing(shot, other, left, top, skipRows, tolerance, fewest > 0 ? fewest : 1);
+        if (d == 0)
+            std::printf("viewRight %d\n", left + shot.width);
+        if (d < fewest)
+            fewest = d, closest = left + shot.width;
+    }
+    if (fewest > 0)
+        std::fprintf(stderr, "no view matches; closest is viewRight %d, %ld pixels off\n", closest,
+            fewest);
+    return fewest == 0 ? 0 : 1;
+}
