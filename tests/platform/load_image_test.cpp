@@ -4,6 +4,7 @@
 #include "platform/win32.h"
 #include "support/bmp_bytes.h"
 
+#include <array>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
@@ -11,7 +12,6 @@
 
 namespace {
 
-using bmptest::BmpShape;
 using bmptest::BuildBmp;
 
 HBITMAP LoadFile(const std::string& path, int cx = 0, int cy = 0)
@@ -26,9 +26,8 @@ std::vector<uint32_t> TakePixels(HBITMAP bitmap, int width, int height)
 {
     BITMAP record{};
     EXPECT_EQ(GetObjectA(bitmap, sizeof record, &record), static_cast<int>(sizeof record));
-    EXPECT_EQ(record.bmWidth, width);
-    EXPECT_EQ(record.bmHeight, height);
-    EXPECT_NE(record.bmBits, nullptr) << "a DIB section";
+    EXPECT_TRUE(record.bmWidth == width && record.bmHeight == height && record.bmBits != nullptr)
+        << record.bmWidth << " x " << record.bmHeight << ", a DIB section";
     std::vector<uint32_t> pixels;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ original = SelectObject(dc, bitmap);
@@ -46,34 +45,29 @@ std::vector<uint32_t> TakePixels(HBITMAP bitmap, int width, int height)
 
 TEST(LoadImage, ReadsEveryBitDepthOfAFile)
 {
-    std::vector<uint32_t> sixteen;
-    for (uint32_t i = 0; i < 16; ++i)
-        sixteen.push_back((i * 16) << 16 | (255 - i * 16) << 8 | 0x40);
+    const uint32_t Y = 0xFFFF00, N = 0x000080;  // the 1-bit table
     const std::vector<uint32_t> primaries = {0xFF0000, 0x00FF00, 0x0000FF, 0x123456};
     struct Case {
-        const char* name;
-        BmpShape shape;
+        bmptest::BmpShape shape;
         std::vector<uint32_t> raw, expected;  // stored values and 0x00RRGGBB, top row first
         int tolerance;  // per channel: the platform may keep 16-bit pixels at 5 bits
     };
     const Case cases[] = {
-        {"24 bits", {2, 2, 24}, primaries, primaries, 0},
-        {"32 bits", {2, 2, 32}, primaries, primaries, 0},
-        {"8 bits", {3, 2, 8, 0, 40, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0x204060}},
-            {1, 2, 3, 4, 0, 1}, {0xFF0000, 0x00FF00, 0x0000FF, 0x204060, 0x000000, 0xFF0000}, 0},
-        {"4 bits", {5, 1, 4, 0, 40, sixteen}, {0, 15, 3, 12, 7},
-            {sixteen[0], sixteen[15], sixteen[3], sixteen[12], sixteen[7]}, 0},
-        {"1 bit", {9, 1, 1, 0, 40, {0x000080, 0xFFFF00}}, {1, 0, 1, 1, 0, 0, 1, 0, 1},
-            {0xFFFF00, 0x000080, 0xFFFF00, 0xFFFF00, 0x000080, 0x000080, 0xFFFF00, 0x000080,
-                0xFFFF00},
-            0},
-        {"16 bits 5-6-5", {4, 2, 16, 3, 40, {}, {0xF800, 0x07E0, 0x001F}},
+        {{2, 2, 24}, primaries, primaries, 0},
+        {{2, 2, 32}, primaries, primaries, 0},
+        {{3, 2, 8, 0, 40, {0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0x204060}}, {1, 2, 3, 4, 0, 1},
+            {0xFF0000, 0x00FF00, 0x0000FF, 0x204060, 0x000000, 0xFF0000}, 0},
+        {{5, 1, 4, 0, 40,
+             {0x102030, 1, 2, 0x405060, 4, 5, 6, 0x708090, 8, 9, 10, 11, 0xA0B0C0, 13, 14, 15}},
+            {0, 12, 3, 7, 0}, {0x102030, 0xA0B0C0, 0x405060, 0x708090, 0x102030}, 0},
+        {{9, 1, 1, 0, 40, {N, Y}}, {1, 0, 1, 1, 0, 0, 1, 0, 1}, {Y, N, Y, Y, N, N, Y, N, Y}, 0},
+        {{4, 2, 16, 3, 40, {}, {0xF800, 0x07E0, 0x001F}},
             {0xF800, 0x07E0, 0x001F, 0xFFFF, 0x0000, 0xF81F, 0x07FF, 0xFFE0},
             {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0x000000, 0xFF00FF, 0x00FFFF, 0xFFFF00}, 7},
     };
     bmptest::TempFolder folder;
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(testing::Message() << c.shape.bitCount << " bits");
         HBITMAP bitmap = LoadFile(folder.Write("picture.bmp", BuildBmp(c.shape, c.raw, true)));
         ASSERT_NE(bitmap, nullptr);
         const std::vector<uint32_t> pixels = TakePixels(bitmap, c.shape.width, c.shape.height);
@@ -98,22 +92,16 @@ TEST(LoadImage, ScalesToTheRequestedSize)
             bmptest::PixelsOf(4, 4, [&](int x, int y) { return quads[(y / 2) * 2 + x / 2]; }),
             true));
     EXPECT_EQ(TakePixels(LoadFile(big, 2, 2), 2, 2), quads);
-
     // The platform may smooth an enlarged picture: only the corners are
     // certain. A zero width or height keeps the picture's own.
-    struct Request {
-        int cx, cy, width, height;
-    };
-    for (Request r : {Request{4, 6, 4, 6}, Request{4, 0, 4, 2}, Request{0, 4, 2, 4}}) {
-        HBITMAP bitmap = LoadFile(four, r.cx, r.cy);
-        ASSERT_NE(bitmap, nullptr);
-        const std::vector<uint32_t> pixels = TakePixels(bitmap, r.width, r.height);
+    for (auto [cx, cy, width, height] : {std::array{4, 6, 4, 6}, {4, 0, 4, 2}, {0, 4, 2, 4}}) {
+        const std::vector<uint32_t> pixels = TakePixels(LoadFile(four, cx, cy), width, height);
+        ASSERT_EQ(pixels.size(), size_t(width * height));
         EXPECT_EQ(pixels.front(), quads[0]);
-        EXPECT_EQ(pixels[r.width - 1], quads[1]);
-        EXPECT_EQ(pixels[(r.height - 1) * r.width], quads[2]);
+        EXPECT_EQ(pixels[width - 1], quads[1]);
+        EXPECT_EQ(pixels[(height - 1) * width], quads[2]);
         EXPECT_EQ(pixels.back(), quads[3]);
     }
-
     // A resource, scaled the same way: grass is green alone.
     auto tile = static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), "TILE1", IMAGE_BITMAP, 32, 32, LR_CREATEDIBSECTION));

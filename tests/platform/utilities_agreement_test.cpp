@@ -10,19 +10,16 @@
 #include "support/test_window.h"
 
 #include <cstring>
-#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace {
 
-// A picture whose neighbouring pixels nearly all differ, as 0x00RRGGBB.
-uint32_t Gradient(int x, int y)
-{
-    return static_cast<uint32_t>((x * 8) & 0xFF) << 16 | static_cast<uint32_t>((y * 8) & 0xFF) << 8
-        | static_cast<uint32_t>(((x ^ y) * 4) & 0xFF);
-}
+struct Pixels {
+    std::vector<uint16_t> values;  // row by row from the top
+    DWORD width = 0, masks[3] = {};  // red, green, blue
+};
 
 class UtilitiesAgreement : public testing::Test {
 public:
@@ -45,45 +42,45 @@ public:
             DestroyWindow(window);
     }
 
+    IDirectDrawSurface* Keep(IDirectDrawSurface* surface)
+    {
+        if (surface != NULL)
+            surfaces.push_back(surface);
+        return surface;
+    }
     IDirectDrawSurface* Offscreen(int width, int height)
     {
         DDSURFACEDESC desc = testsupport::OffscreenDescription(width, height);
         IDirectDrawSurface* surface = NULL;
         EXPECT_EQ(directDraw->CreateSurface(&desc, &surface, NULL), DD_OK);
-        if (surface != NULL)
-            surfaces.push_back(surface);
-        return surface;
+        return Keep(surface);
     }
-
-    // Calls visit(x, y, pixel) for every pixel under Lock; gives the masks.
-    DWORD Visit(IDirectDrawSurface* surface, const std::function<void(int, int, uint16_t&)>& visit,
-        DWORD* masks = NULL)
+    // Every pixel under Lock, after writing write(x, y) into each when given.
+    static Pixels Access(IDirectDrawSurface* surface, uint16_t (*write)(int, int) = NULL)
     {
+        Pixels pixels;
         DDSURFACEDESC desc;
         std::memset(&desc, 0, sizeof(desc));
         desc.dwSize = sizeof(desc);
-        EXPECT_EQ(surface->Lock(NULL, &desc, DDLOCK_WAIT, NULL), DD_OK);
-        if (desc.lpSurface == NULL)
-            return 0;
+        if (surface == NULL || surface->Lock(NULL, &desc, DDLOCK_WAIT, NULL) != DD_OK) {
+            ADD_FAILURE() << "no surface to lock";
+            return pixels;
+        }
         EXPECT_EQ(desc.ddpfPixelFormat.dwRGBBitCount, 16u);
         for (DWORD y = 0; y < desc.dwHeight; ++y)
-            for (DWORD x = 0; x < desc.dwWidth; ++x)
-                visit(x, y,
-                    reinterpret_cast<uint16_t*>(
-                        static_cast<uint8_t*>(desc.lpSurface) + y * desc.lPitch)[x]);
-        if (masks != NULL) {
-            masks[0] = desc.ddpfPixelFormat.dwRBitMask;
-            masks[1] = desc.ddpfPixelFormat.dwGBitMask;
-            masks[2] = desc.ddpfPixelFormat.dwBBitMask;
-        }
+            for (DWORD x = 0; x < desc.dwWidth; ++x) {
+                uint16_t& pixel = reinterpret_cast<uint16_t*>(
+                    static_cast<uint8_t*>(desc.lpSurface) + y * desc.lPitch)[x];
+                if (write != NULL)
+                    pixel = write(x, y);
+                pixels.values.push_back(pixel);
+            }
         surface->Unlock(NULL);
-        return desc.dwWidth;
-    }
-    std::vector<uint16_t> Read(IDirectDrawSurface* surface)
-    {
-        std::vector<uint16_t> values;
-        Visit(surface, [&](int, int, uint16_t& v) { values.push_back(v); });
-        return values;
+        pixels.width = desc.dwWidth;
+        pixels.masks[0] = desc.ddpfPixelFormat.dwRBitMask;
+        pixels.masks[1] = desc.ddpfPixelFormat.dwGBitMask;
+        pixels.masks[2] = desc.ddpfPixelFormat.dwBBitMask;
+        return pixels;
     }
 
     HWND window = NULL;
@@ -95,151 +92,114 @@ public:
 TEST_F(UtilitiesAgreement, MatchColorFindsEachChannelAndPutsThePixelBack)
 {
     IDirectDrawSurface* surface = Offscreen(16, 16);
-    DWORD m[3] = {0, 0, 0};
     // Only the top-left pixel and the one after it stand apart.
-    const auto corner = [](int x, int y, uint16_t& v) {
-        v = y > 0 || x > 1 ? 0x4208 : x == 0 ? 0x1234 : 0xABCD;
+    const auto corner = [](int x, int y) -> uint16_t {
+        return y > 0 || x > 1 ? 0x4208 : x == 0 ? 0x1234 : 0xABCD;
     };
-    Visit(surface, corner, m);
+    const Pixels start = Access(surface, corner);
+    const DWORD* m = start.masks;
     ASSERT_EQ(m[0] | m[1] | m[2], 0xFFFFu);
-    struct Case {
-        COLORREF color;
-        DWORD pixel;
-    };
-    for (const Case& c :
-        {Case{RGB(255, 0, 0), m[0]}, Case{RGB(0, 255, 0), m[1]}, Case{RGB(0, 0, 255), m[2]},
-            Case{RGB(255, 255, 255), 0xFFFF}, Case{RGB(0, 0, 0), 0}, Case{CLR_INVALID, 0x1234}}) {
-        Visit(surface, corner);
-        EXPECT_EQ(MatchColor(surface, c.color), c.pixel) << std::hex << c.color;
-        const std::vector<uint16_t> after = Read(surface);
-        EXPECT_EQ(after[0], 0x1234);
-        EXPECT_EQ(after[1], 0xABCD);
+    const std::pair<COLORREF, DWORD> cases[]
+        = {{RGB(255, 0, 0), m[0]}, {RGB(0, 255, 0), m[1]}, {RGB(0, 0, 255), m[2]},
+            {RGB(255, 255, 255), 0xFFFF}, {RGB(0, 0, 0), 0}, {CLR_INVALID, 0x1234}};
+    for (auto [color, pixel] : cases) {
+        Access(surface, corner);
+        EXPECT_EQ(MatchColor(surface, color), pixel) << std::hex << color;
+        const std::vector<uint16_t> after = Access(surface).values;
+        EXPECT_TRUE(after[0] == 0x1234 && after[1] == 0xABCD) << std::hex << color;
     }
 }
 
-TEST_F(UtilitiesAgreement, CopiesKeepChannelsAndScaleByNearestPixels)
+TEST_F(UtilitiesAgreement, CopiesScaleByNearestPixels)
 {
-    // Red, green / blue, white quadrants copied one to one.
-    const uint32_t quadrants[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
-    const std::string quads = folder.Write("quads.bmp",
-        bmptest::Bmp24(
-            16, 16, [&](int x, int y) { return quadrants[x / 8 + 2 * (y / 8)]; }, true));
-    IDirectDrawSurface* same = Offscreen(16, 16);
-    ASSERT_EQ(ReloadBitmap(same, quads.c_str()), DD_OK);
-    DWORD m[3];
-    Visit(
-        same, [](int, int, uint16_t&) {}, m);
-    const std::vector<uint16_t> copied = Read(same);
-    EXPECT_EQ(copied[0], m[0]);
-    EXPECT_EQ(copied[15], m[1]);
-    EXPECT_EQ(copied[15 * 16], m[2]);
-    EXPECT_EQ(copied[255], m[0] | m[1] | m[2]);
-
-    // A 32 x 32 picture doubled onto 64 x 64, a 128 x 128 one of 2 x 2
-    // blocks halved, each against the same picture copied one to one.
-    struct Case {
-        int pictureSize, scale2;  // surface side = pictureSize * scale2 / 2
-    };
-    for (Case c : {Case{32, 4}, Case{128, 1}}) {
-        SCOPED_TRACE(c.pictureSize);
-        const std::string path = folder.Write("picture" + std::to_string(c.pictureSize) + ".bmp",
+    // A 32 x 32 picture doubled onto 64 x 64, a 128 x 128 one of 2 x 2 blocks
+    // halved, each against the same picture copied one to one.
+    for (auto [pictureSize, side] : {std::pair{32, 64}, {128, 64}}) {
+        SCOPED_TRACE(pictureSize);
+        const int block = pictureSize > side ? 2 : 1;
+        const std::string path = folder.Write("picture.bmp",
             bmptest::Bmp24(
-                c.pictureSize, c.pictureSize,
+                pictureSize, pictureSize,
                 [&](int x, int y) {
-                    return c.scale2 > 2 ? Gradient(x, y) : Gradient(x / 2, y / 2);
+                    x /= block, y /= block;
+                    return uint32_t((x * 8) & 0xFF) << 16 | uint32_t((y * 8) & 0xFF) << 8
+                        | uint32_t(((x ^ y) * 4) & 0xFF);
                 },
                 true));
         HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
             NULL, path.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
         ASSERT_NE(bitmap, static_cast<HBITMAP>(NULL));
-        const int side = c.pictureSize * c.scale2 / 2;
-        IDirectDrawSurface* reference = Offscreen(c.pictureSize, c.pictureSize);
+        IDirectDrawSurface* reference = Offscreen(pictureSize, pictureSize);
         IDirectDrawSurface* scaled = Offscreen(side, side);
         EXPECT_EQ(CopyBitmapToSurface(reference, bitmap, 0, 0, 0, 0), DD_OK);
         EXPECT_EQ(CopyBitmapToSurface(scaled, bitmap, 0, 0, 0, 0), DD_OK);
         DeleteObject(bitmap);
-        const std::vector<uint16_t> source = Read(reference);
+        const std::vector<uint16_t> source = Access(reference).values, copy = Access(scaled).values;
+        ASSERT_EQ(copy.size(), size_t(side * side));
         int wrong = 0;
-        Visit(scaled, [&](int x, int y, uint16_t& v) {
-            wrong += v != source[(y * 2 / c.scale2) * c.pictureSize + x * 2 / c.scale2];
-        });
+        for (int i = 0; i < side * side; ++i)
+            wrong += copy[i]
+                != source[(i / side * pictureSize / side) * pictureSize
+                    + i % side * pictureSize / side];
         EXPECT_EQ(wrong, 0);
     }
 }
 
-TEST_F(UtilitiesAgreement, PaletteFromASixteenColourFile)
+TEST_F(UtilitiesAgreement, PalettesFromASixteenColourFileAndResource)
 {
-    std::vector<uint32_t> colors;  // flags in the reserved byte of every other entry
+    // Colour-table entry i: blue 17i + 3, green blue ^ 0x55, red 255 - blue,
+    // PC_NOCOLLAPSE in the reserved byte of even entries, in the file and in
+    // test_resources.rc's SIXTEEN_COLOURS.
+    std::vector<uint32_t> colors;
     for (uint32_t i = 0; i < 16; ++i) {
-        const uint32_t base = (17 * i + 3) & 0xFF;
-        colors.push_back((i % 2 == 0 ? uint32_t{PC_NOCOLLAPSE} << 24 : 0) | (255 - base) << 16
-            | (base ^ 0x55) << 8 | base);
+        const uint32_t blue = (17 * i + 3) & 0xFF;
+        colors.push_back((i % 2 == 0 ? uint32_t{PC_NOCOLLAPSE} << 24 : 0) | (255 - blue) << 16
+            | (blue ^ 0x55) << 8 | blue);
     }
     const std::vector<uint8_t> file = bmptest::BuildBmp({8, 8, 4, 0, 40, colors},
         bmptest::PixelsOf(8, 8, [](int x, int y) { return static_cast<uint32_t>((x + y) % 16); }),
         true);
     const std::string path = folder.Write("sixteen.bmp", file);
-
-    IDirectDrawPalette* palette = LoadPaletteFromBitmap(directDraw, path.c_str());
-    ASSERT_NE(palette, static_cast<IDirectDrawPalette*>(NULL));
-    PALETTEENTRY entries[PALETTE_SIZE];
-    EXPECT_EQ(palette->GetEntries(0, 0, PALETTE_SIZE, entries), DD_OK);
-    palette->Release();
-    PALETTEENTRY expected[PALETTE_SIZE];
-    BuildDefaultPalette(expected);
-    for (int i = 0; i < 16; ++i)  // red and blue exchanged, the flags kept
-        expected[i]
-            = {BYTE(colors[i] >> 16), BYTE(colors[i] >> 8), BYTE(colors[i]), BYTE(colors[i] >> 24)};
-    // Then the pixel bytes that follow the table, unconverted, as far as the
-    // file goes.
-    std::memcpy(&expected[16], &file[118], file.size() - 118);
-    // Made without DDPCAPS_ALLOW256, the palette keeps entry 0 black and
-    // entry 255 white; their flags are still the ones given.
-    expected[0] = {0, 0, 0, expected[0].peFlags};
-    expected[255] = {255, 255, 255, expected[255].peFlags};
-    for (int i = 0; i < PALETTE_SIZE; ++i)
-        EXPECT_EQ(std::memcmp(&entries[i], &expected[i], 4), 0) << "entry " << i;
-}
-
-TEST_F(UtilitiesAgreement, PaletteFromASixteenColourResource)
-{
-    // The colour table of test_resources.rc's SIXTEEN_COLOURS, in palette
-    // order: red, green, blue; a resource's flags are always 0.
-    PALETTEENTRY expected[PALETTE_SIZE];
-    BuildDefaultPalette(expected);
-    for (int i = 0; i < 16; ++i) {
-        const BYTE blue = static_cast<BYTE>(17 * i + 3);
-        expected[i] = {BYTE(255 - blue), BYTE(blue ^ 0x55), blue, 0};
+    for (const bool fromFile : {true, false}) {
+        SCOPED_TRACE(fromFile ? "file" : "resource");
+        IDirectDrawPalette* palette
+            = LoadPaletteFromBitmap(directDraw, fromFile ? path.c_str() : "SIXTEEN_COLOURS");
+        ASSERT_NE(palette, static_cast<IDirectDrawPalette*>(NULL));
+        PALETTEENTRY entries[PALETTE_SIZE], expected[PALETTE_SIZE];
+        EXPECT_EQ(palette->GetEntries(0, 0, PALETTE_SIZE, entries), DD_OK);
+        palette->Release();
+        BuildDefaultPalette(expected);
+        // Red and blue exchanged; a file's flags kept, a resource's always 0.
+        for (int i = 0; i < 16; ++i)
+            expected[i] = {BYTE(colors[i] >> 16), BYTE(colors[i] >> 8), BYTE(colors[i]),
+                BYTE(fromFile ? colors[i] >> 24 : 0)};
+        // A file's table is read on into the pixel bytes, as far as the file goes.
+        if (fromFile)
+            std::memcpy(&expected[16], &file[118], file.size() - 118);
+        // Made without DDPCAPS_ALLOW256, the palette keeps entry 0 black and
+        // entry 255 white; their flags are still the ones given.
+        expected[0] = {0, 0, 0, expected[0].peFlags};
+        expected[255] = {255, 255, 255, expected[255].peFlags};
+        for (int i = 0; i < PALETTE_SIZE; ++i)
+            EXPECT_EQ(std::memcmp(&entries[i], &expected[i], 4), 0) << "entry " << i;
     }
-    expected[0] = {0, 0, 0, 0};  // kept black without DDPCAPS_ALLOW256
-
-    IDirectDrawPalette* palette = LoadPaletteFromBitmap(directDraw, "SIXTEEN_COLOURS");
-    ASSERT_NE(palette, static_cast<IDirectDrawPalette*>(NULL));
-    PALETTEENTRY entries[PALETTE_SIZE];
-    EXPECT_EQ(palette->GetEntries(0, 0, PALETTE_SIZE, entries), DD_OK);
-    palette->Release();
-    for (int i = 0; i < PALETTE_SIZE; ++i)
-        EXPECT_EQ(std::memcmp(&entries[i], &expected[i], 4), 0) << "entry " << i;
 }
 
 TEST_F(UtilitiesAgreement, SurfacesFromABitmapResourceAtItsSizeAndScaled)
 {
-    DWORD m[3];
-    Visit(
-        Offscreen(1, 1), [](int, int, uint16_t&) {}, m);
+    // test_resources.rc's QUADRANTS: 32 x 32, red, green / blue, white. Their
+    // middles, far from any edge a scaling may soften.
+    const Pixels format = Access(Offscreen(1, 1));
+    const DWORD* m = format.masks;
     const DWORD quadrant[4] = {m[0], m[1], m[2], m[0] | m[1] | m[2]};
-    // The quadrants' middles, far from any edge a scaling may soften.
     for (int side : {32, 64}) {
         SCOPED_TRACE(side);
         const int size = side == 32 ? 0 : side;
-        IDirectDrawSurface* surface = LoadBitmapSurface(directDraw, "QUADRANTS", size, size);
-        ASSERT_NE(surface, static_cast<IDirectDrawSurface*>(NULL));
-        surfaces.push_back(surface);
-        EXPECT_EQ(Visit(surface, [](int, int, uint16_t&) {}), static_cast<DWORD>(side));
-        const std::vector<uint16_t> pixels = Read(surface);
+        const Pixels pixels = Access(Keep(LoadBitmapSurface(directDraw, "QUADRANTS", size, size)));
+        ASSERT_EQ(pixels.width, DWORD(side));
         for (int q = 0; q < 4; ++q) {
             const int x = side / 4 + (q % 2) * side / 2, y = side / 4 + (q / 2) * side / 2;
-            EXPECT_EQ(pixels[y * side + x], quadrant[q]) << "quadrant " << q;
+            EXPECT_EQ(pixels.values[y * side + x], quadrant[q]) << "quadrant " << q;
         }
     }
 }
