@@ -1,24 +1,25 @@
 # shellcheck shell=bash
-# What every end-to-end check of the program shares, sourced by each one:
-# - a scratch directory $work, pass/fail counts, and a cleanup on exit that
-#   stops everything started here by process id (the program, the caller's
-#   at_exit hooks, then the X server);
-# - frames: the headless reference frames of the Linux build in $linux_build
-#   and one comparer, for screenshots from any source (X, a browser);
-# - a private X server, screenshots of it and key presses;
-# - the program: its start, the start view, scrolling right, its end.
-# The caller sets linux_build, and may set tolerance (levels a channel),
-# legend_rows (top rows not compared with a reference frame: the legend, when
-# drawn in another font) and keep_dir (where the pictures of a failure go).
+# What the end-to-end checks share, sourced by each: a scratch directory
+# ($work), PASS/FAIL lines and counts, a cleanup on exit that stops by process
+# id everything started here (the program, the caller's at_exit hooks, then the
+# X server); the headless frames of the Linux build ($linux_build) and the one
+# comparer, for screenshots from any source; a private X server, its
+# screenshots (a check whose screen is not X's redefines screenshot) and keys;
+# and the program's start, scrolling and end.
+# The caller may set tolerance (levels a channel), legend_rows (top rows left
+# out when the legend is drawn in another font) and keep_dir (for the pictures
+# of a failure).
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/tilescroll-e2e.XXXXXX")
-passed=0 failed=0 app_pid= xvfb_pid= launched_at=0
+renders=$linux_build/tools/render compare=$work/frame_compare
+passed=0 failed=0 app_pid='' xvfb_pid='' at_exit=()
 tolerance=${tolerance:-1} legend_rows=${legend_rows:-0} keep_dir=${keep_dir:-}
-at_exit=()
+[ -z "$keep_dir" ] || rm -rf "$keep_dir"
 pass() { echo "PASS: $*"; passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
 now_ms() { date +%s%3N; }
-
+require() { for tool; do command -v "$tool" >/dev/null || { fail "$tool is installed"; return 1; }; done; }
+alive() { kill -0 "$app_pid" 2>/dev/null; }
 # Asked to end, then forced.
 stop_pid() {
   [ -n "$1" ] || return 0
@@ -26,10 +27,9 @@ stop_pid() {
   for _ in $(seq 20); do kill -0 "$1" 2>/dev/null && sleep 0.05; done
   kill -9 "$1" 2>/dev/null
   wait "$1" 2>/dev/null
-  return 0
 }
 # shellcheck disable=SC2317  # reached through the trap
-driver_cleanup() {
+cleanup() {
   local status=$? hook
   trap - EXIT
   stop_pid "$app_pid"
@@ -38,78 +38,62 @@ driver_cleanup() {
   rm -rf "$work"
   exit "$status"
 }
-trap driver_cleanup EXIT
+trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# ---- Frames
-renders=$linux_build/tools/render
-compare=$work/frame_compare
-# Builds the comparer and, when missing, the renderers; renders the map's top
+# Builds the comparer, and the renderers when missing; renders the map's top
 # 480 rows, where a view scrolled right is looked for.
 prepare_frames() {
   c++ -O2 -std=c++17 -o "$compare" "$e2e_dir/frame_compare.cpp" || return 1
-  { [ -x "$renders/render_view" ] && [ -x "$renders/render_map" ]; } ||
-    cmake --build "$linux_build" -j2 --target render_view render_map >"$work/build.log" 2>&1 ||
-    { tail -n 20 "$work/build.log"; return 1; }
-  "$renders/render_map" "$work/map.png" && to_ppm "$work/map.png" "$work/strip.ppm" -crop 2048x480+0+0 +repage
+  [ -x "$renders/render_view" ] && [ -x "$renders/render_map" ] ||
+    cmake --build "$linux_build" -j2 --target render_view render_map >/dev/null || return 1
+  "$renders/render_map" "$work/map.png" && to_ppm "$work/map.png" "$work/strip.ppm" -crop 2048x480+0+0
 }
-to_ppm() { convert "$1" "${@:3}" -depth 8 "ppm:$2"; }
-# Whether a picture shows the headless frame of view (right, bottom).
+to_ppm() { convert "$1" "${@:3}" +repage -depth 8 "ppm:$2"; }
+# Whether a picture (a PPM, else converted) shows the headless frame of view (right, bottom).
 same_as_view() {
   local shot=$1 ref=$work/view_$2_$3.ppm
   [ -f "$ref" ] || { "$renders/render_view" "$2" "$3" "$work/view.png" && to_ppm "$work/view.png" "$ref"; } || return 2
   [[ $shot == *.ppm ]] || { to_ppm "$shot" "$work/shot.ppm" && shot=$work/shot.ppm; }
   "$compare" same "$shot" "$ref" --skip-rows "$legend_rows" --tolerance "$tolerance"
 }
-# Prints the viewRight of the view at the map's top that a PPM picture shows,
-# or nothing; what rules out a view goes to $work/find.log.
+# The viewRight of the view at the map's top that a PPM picture shows, or nothing.
 find_view_right() {
   "$compare" find-right "$1" "$work/strip.ppm" --view-bottom 480 --skip-rows 16 \
     --tolerance "$tolerance" 2>"$work/find.log" | sed -n '1s/^viewRight //p'
 }
 keep() {
-  [ -n "$keep_dir" ] || return 0
-  mkdir -p "$keep_dir" && for f in "$@"; do convert "$f" "$keep_dir/$(basename "${f%.*}").png"; done
-  echo "       pictures kept in $keep_dir"
+  [ -n "$keep_dir" ] && mkdir -p "$keep_dir" && convert "$1" "$keep_dir/$(basename "${1%.*}").png" &&
+    echo "  picture kept in $keep_dir"
 }
 
-# The comparer's own checks, on a noise strip where every window is unique.
+# The comparer on pictures made to differ from a noise strip's window at viewRight 788.
 check_comparer() {
-  local d=$work/selftest bad=0 want status
-  mkdir -p "$d"
-  convert -size 2048x480 xc:gray -colorspace sRGB -type TrueColor -seed 11 +noise Random -depth 8 "ppm:$d/strip.ppm"
-  to_ppm "$d/strip.ppm" "$d/view.ppm" -crop 640x480+148+0 +repage  # viewRight 788
-  to_ppm "$d/strip.ppm" "$d/shifted.ppm" -crop 640x480+149+0 +repage
-  to_ppm "$d/view.ppm" "$d/swapped.ppm" -separate -swap 0,2 -combine
-  to_ppm "$d/view.ppm" "$d/band.ppm" -fill yellow -draw "rectangle 0,0 639,15"
-  to_ppm "$d/view.ppm" "$d/darker7.ppm" -evaluate subtract 2.745098%  # 7 of 255
-  to_ppm "$d/view.ppm" "$d/green8.ppm" -channel G -evaluate subtract 3.137255% +channel
+  local d=$work/selftest want options edit
+  mkdir -p "$d" && convert -size 2048x480 xc:gray -colorspace sRGB -type TrueColor -seed 11 \
+    +noise Random -depth 8 "ppm:$d/strip.ppm" && to_ppm "$d/strip.ppm" "$d/view.ppm" -crop 640x480+148+0 || return 1
   head -c 5000 "$d/view.ppm" >"$d/cut.ppm"
-  # status, picture, then options for "same" against view.ppm
-  while read -r want pic options; do
-    # shellcheck disable=SC2086  # options are words
-    "$compare" same "$d/view.ppm" "$d/$pic.ppm" $options >/dev/null 2>&1
-    status=$?
-    [ "$status" = "$want" ] || { echo "comparer: $pic $options gave $status, not $want"; bad=1; }
+  "$compare" same "$d/view.ppm" "$d/cut.ppm" 2>/dev/null; [ $? = 2 ] || return 1
+  [ "$("$compare" find-right "$d/view.ppm" "$d/strip.ppm" --view-bottom 480 | paste -sd ' ')" = "viewRight 788" ] || return 1
+  # Views lie 4 pixels apart.
+  to_ppm "$d/strip.ppm" "$d/between.ppm" -crop 640x480+150+0 || return 1
+  "$compare" find-right "$d/between.ppm" "$d/strip.ppm" --view-bottom 480 2>/dev/null && return 1
+  # exit status | comparer options | what is done to the picture
+  while IFS='|' read -r want options edit; do
+    # shellcheck disable=SC2086  # words
+    to_ppm "$d/view.ppm" "$d/edited.ppm" $edit && "$compare" same "$d/view.ppm" "$d/edited.ppm" $options >/dev/null
+    [ $? = "$want" ] || { echo "comparer: '$edit' with '$options' is not judged $want"; return 1; }
   done <<'EOF'
-0 view
-1 shifted --tolerance 7
-1 swapped --tolerance 7
-0 band --skip-rows 16
-1 band --skip-rows 15
-0 darker7 --tolerance 7
-1 green8 --tolerance 7
-1 strip
-2 cut
+1|--tolerance 7|-roll +1+0
+0|--skip-rows 16|-region 640x16+0+0 -negate
+1|--skip-rows 15|-region 640x16+0+0 -negate
+0|--tolerance 7|-evaluate subtract 2.745098%
+1|--tolerance 7|-channel R -evaluate subtract 3.137255% +channel
+1|--tolerance 7|-channel G -evaluate subtract 3.137255% +channel
+1|--tolerance 7|-channel B -evaluate subtract 3.137255% +channel
 EOF
-  status=$("$compare" find-right "$d/view.ppm" "$d/strip.ppm" --view-bottom 480 --tolerance 7 2>/dev/null | paste -sd ' ')
-  [ "$status" = "viewRight 788" ] || { echo "comparer: the search gave '$status'"; bad=1; }
-  "$compare" find-right "$d/shifted.ppm" "$d/strip.ppm" --view-bottom 480 2>/dev/null && bad=1
-  "$compare" find-right "$d/view.ppm" "$d/strip.ppm" --view-bottom 481 2>/dev/null; [ $? = 2 ] || bad=1
-  [ "$bad" = 0 ]
 }
 
-# ---- A private X server, screenshots and keys
 # 24 bits deep: 16-bit modes are emulated on top of it.
 start_xvfb() {
   Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
@@ -125,48 +109,41 @@ stop_xvfb() { stop_pid "$xvfb_pid"; xvfb_pid=; }
 screenshot() { import -window root -depth 8 "ppm:$1" 2>/dev/null; }
 press() { xdotool keydown "$1" && sleep 0.15 && xdotool keyup "$1"; }
 
-# ---- The program
-# Starts the given command in the background, output in $work/program.*.
+# Starts the program's command line, output in $work/program.*; passes when the
+# screen shows the start view within $1 ms.
 launch() {
-  launched_at=$(now_ms)
+  local limit=$1 t0 shot=$work/start.ppm result=
+  shift
+  t0=$(now_ms)
   "$@" >"$work/program.out" 2>"$work/program.err" &
   app_pid=$!
-}
-# Polls the screen for the start view for at most $1 ms.
-await_start_view() {
-  local shot=$work/start.ppm result=
-  while [ $(($(now_ms) - launched_at)) -lt "$1" ] && kill -0 "$app_pid" 2>/dev/null; do
-    if screenshot "$shot" && result=$(same_as_view "$shot" 640 480); then
-      pass "the start view is on screen $(($(now_ms) - launched_at)) ms after launch"
-      return 0
-    fi
+  while [ $(($(now_ms) - t0)) -lt "$limit" ] && alive; do
+    screenshot "$shot" && result=$(same_as_view "$shot" 640 480) &&
+      { pass "the start view is on screen $(($(now_ms) - t0)) ms after launch"; return 0; }
     sleep 0.1
   done
-  kill -0 "$app_pid" 2>/dev/null || { wait "$app_pid"; result="the program ended with $?: $(head -n 1 "$work/program.err")"; app_pid=; }
-  fail "the start view is on screen within $1 ms ($result)"
+  alive || { wait "$app_pid"; result="ended with $?: $(head -n 1 "$work/program.err")"; app_pid=; }
+  fail "the start view is on screen within $limit ms ($result)"
   keep "$shot"
   return 1
 }
 # Holds Right for $1 s; the screen must then show the headless frame of a view
-# further right at the map's top. Sets view_right (empty if none matched) and
-# held_min_ms and held_max_ms, the least and most the key can have been down.
+# further right at the map's top. Sets view_right (empty if none matched), and
+# held_max_ms, the most the key can have been down.
 scroll_right() {
-  local t0 t1 t2 shot=$work/right.ppm result
-  t0=$(now_ms) && xdotool keydown Right && t1=$(now_ms) && sleep "$1"
-  t2=$(now_ms) && xdotool keyup Right
-  held_min_ms=$((t2 - t1)) held_max_ms=$(($(now_ms) - t0)) view_right=
+  local t0 shot=$work/right.ppm result
+  t0=$(now_ms) && xdotool keydown Right && sleep "$1" && xdotool keyup Right
+  held_max_ms=$(($(now_ms) - t0)) view_right=
   for _ in 1 2 3; do
     sleep 0.2
     screenshot "$shot" && view_right=$(find_view_right "$shot") && [ -n "$view_right" ] && break
   done
-  if [ -z "$view_right" ]; then
-    fail "after holding Right the screen shows a view of the map ($(cat "$work/find.log"))"
-  elif [ "$view_right" -le 640 ]; then
-    fail "holding Right for $held_min_ms ms moves the view"
+  if [ -z "$view_right" ] || [ "$view_right" -le 640 ]; then
+    fail "holding Right moves the view (${view_right:-$(cat "$work/find.log")})"
   elif ! result=$(same_as_view "$shot" "$view_right" 480); then
-    fail "after holding Right the screen equals the headless frame at viewRight $view_right ($result)"
+    fail "after Right the screen equals the headless frame at viewRight $view_right ($result)"
   else
-    pass "after holding Right the screen equals the headless frame at viewRight $view_right"
+    pass "after Right the screen equals the headless frame at viewRight $view_right"
     return 0
   fi
   keep "$shot"
@@ -175,24 +152,19 @@ scroll_right() {
 # Runs the command that is to end the program (a key press, a signal, the X
 # server's end), named $2: the program must end with exit code 0 within $1 ms.
 end_with() {
-  local limit=$1 cause=$2 since status
+  local limit=$1 cause=$2 t0 status
   shift 2
-  if ! kill -0 "$app_pid" 2>/dev/null; then
-    wait "$app_pid"
-    fail "the program still runs before $cause (it ended with $?)"
-    app_pid=
-    return 1
-  fi
-  since=$(now_ms)
+  alive || { wait "$app_pid"; fail "the program still runs before $cause (it ended with $?)"; app_pid=; return 1; }
+  t0=$(now_ms)
   "$@"
-  while kill -0 "$app_pid" 2>/dev/null && [ $(($(now_ms) - since)) -lt "$limit" ]; do sleep 0.02; done
-  if kill -0 "$app_pid" 2>/dev/null; then
+  while alive && [ $(($(now_ms) - t0)) -lt "$limit" ]; do sleep 0.02; done
+  if alive; then
     fail "$cause ends the program within $limit ms"
     stop_pid "$app_pid"
   else
     wait "$app_pid"
     status=$?
-    [ "$status" = 0 ] && pass "$cause ends the program with exit code 0 ($(($(now_ms) - since)) ms)" ||
+    [ $status = 0 ] && pass "$cause ends the program with exit code 0 ($(($(now_ms) - t0)) ms)" ||
       fail "$cause ends the program with exit code 0 (got $status)"
   fi
   app_pid=

@@ -1,14 +1,12 @@
 // Compares screenshots of the program with frames rendered on the headless
-// backend. Pictures are binary PPM (P6, 8 bits a channel), as ImageMagick
-// writes them.
-//
+// backend, as binary PPM (P6, 8 bits a channel) as ImageMagick writes them.
 //   frame_compare same <a.ppm> <b.ppm> [--skip-rows N] [--tolerance T]
 //       Exit 0 when every pixel below the first N rows agrees within T levels
 //       in each channel, 1 when some do not, 2 on bad input.
-//   frame_compare find-right <shot.ppm> <map.ppm> --view-bottom B [--skip-rows N] [--tolerance T]
+//   frame_compare find-right <shot.ppm> <map.ppm> --view-bottom B [options as above]
 //       Prints "viewRight V" for every view V = width + 4k whose window onto
-//       the map (rows B - height to B - 1) agrees with the shot in that way.
-//       Exit 0 when at least one does, 1 when none does, 2 on bad input.
+//       the map (rows B - height to B - 1) agrees so with the shot; exit 0
+//       when one does, 1 when none does, 2 on bad input.
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -20,7 +18,7 @@ namespace {
 
 struct Picture {
     int width = 0, height = 0;
-    std::vector<unsigned char> rgb;  // width * height * 3, rows from the top
+    std::vector<unsigned char> rgb;  // rows from the top
 };
 
 bool Read(const char* path, Picture& p)
@@ -50,7 +48,8 @@ long Differing(const Picture& shot, const Picture& other, int left, int top, int
     long count = 0;
     for (int y = skipRows; y < shot.height && count < limit; ++y) {
         const unsigned char* a = &shot.rgb[static_cast<size_t>(y) * shot.width * 3];
-        const unsigned char* b = &other.rgb[(static_cast<size_t>(top + y) * other.width + left) * 3];
+        const unsigned char* b
+            = &other.rgb[(static_cast<size_t>(top + y) * other.width + left) * 3];
         for (int x = 0; x < shot.width * 3; x += 3)
             count += std::abs(a[x] - b[x]) > tolerance || std::abs(a[x + 1] - b[x + 1]) > tolerance
                 || std::abs(a[x + 2] - b[x + 2]) > tolerance;
@@ -63,57 +62,46 @@ long Differing(const Picture& shot, const Picture& other, int left, int top, int
 int main(int argc, char** argv)
 {
     const bool same = argc > 1 && std::strcmp(argv[1], "same") == 0;
-    if (argc < 4 || argc % 2 != 0 || (!same && std::strcmp(argv[1], "find-right") != 0)) {
-        std::fprintf(stderr, "usage: frame_compare same|find-right <shot.ppm> <other.ppm> "
-                             "[--view-bottom B] [--skip-rows N] [--tolerance T]\n");
-        return 2;
-    }
-    int skipRows = 0, tolerance = 0, viewBottom = -1;
-    for (int i = 4; i < argc; i += 2) {
-        int* option = std::strcmp(argv[i], "--skip-rows") == 0 ? &skipRows
-            : std::strcmp(argv[i], "--tolerance") == 0         ? &tolerance
-            : std::strcmp(argv[i], "--view-bottom") == 0       ? &viewBottom
-                                                               : nullptr;
-        if (option == nullptr) {
-            std::fprintf(stderr, "frame_compare: unknown option %s\n", argv[i]);
-            return 2;
-        }
-        *option = std::atoi(argv[i + 1]);
+    int options[3] = {0, 0, -1};  // --skip-rows, --tolerance, --view-bottom
+    const char* names[3] = {"--skip-rows", "--tolerance", "--view-bottom"};
+    bool ok = argc >= 4 && argc % 2 == 0 && (same || std::strcmp(argv[1], "find-right") == 0);
+    for (int i = 4; ok && i < argc; i += 2) {
+        int o = 0;
+        while (o < 3 && std::strcmp(argv[i], names[o]) != 0)
+            ++o;
+        ok = o < 3;
+        if (ok)
+            options[o] = std::atoi(argv[i + 1]);
     }
     Picture shot, other;
-    if (!Read(argv[2], shot) || !Read(argv[3], other))
+    if (!ok)
+        std::fprintf(stderr,
+            "usage: frame_compare same|find-right <shot.ppm> <other.ppm> "
+            "[--view-bottom B] [--skip-rows N] [--tolerance T]\n");
+    if (!ok || !Read(argv[2], shot) || !Read(argv[3], other))
         return 2;
-    if (skipRows < 0 || skipRows >= shot.height) {
-        std::fprintf(stderr, "frame_compare: --skip-rows leaves nothing to compare\n");
+    const int skipRows = options[0], tolerance = options[1], top = options[2] - shot.height;
+    if (skipRows < 0 || skipRows >= shot.height
+        || (!same && (top < 0 || options[2] > other.height || shot.width > other.width))) {
+        std::fprintf(stderr, "frame_compare: nothing to compare, or the view is not in the map\n");
         return 2;
     }
     if (same) {
-        if (shot.width != other.width || shot.height != other.height) {
-            std::printf("sizes differ: %dx%d and %dx%d\n", shot.width, shot.height, other.width,
-                other.height);
-            return 1;
-        }
-        const long d = Differing(shot, other, 0, 0, skipRows, tolerance, LONG_MAX);
-        std::printf("%ld pixels differ\n", d);
+        const bool sized = shot.width == other.width && shot.height == other.height;
+        const long d = sized ? Differing(shot, other, 0, 0, skipRows, tolerance, LONG_MAX) : -1;
+        std::printf(sized ? "%ld pixels differ\n" : "the sizes differ\n", d);
         return d == 0 ? 0 : 1;
     }
-    const int top = viewBottom - shot.height;
-    if (top < 0 || viewBottom > other.height || shot.width > other.width) {
-        std::fprintf(stderr, "frame_compare: the view does not fit in the map\n");
-        return 2;
-    }
     long fewest = LONG_MAX;
-    int closest = 0;
     for (int left = 0; left + shot.width <= other.width; left += 4) {
-        // Counting past the best so far tells nothing more.
-        const long d = Differing(shot, other, left, top, skipRows, tolerance, fewest > 0 ? fewest : 1);
+        // Counting on past the best so far tells nothing more.
+        const long d
+            = Differing(shot, other, left, top, skipRows, tolerance, fewest > 0 ? fewest : 1);
         if (d == 0)
             std::printf("viewRight %d\n", left + shot.width);
-        if (d < fewest)
-            fewest = d, closest = left + shot.width;
+        fewest = d < fewest ? d : fewest;
     }
     if (fewest > 0)
-        std::fprintf(stderr, "no view matches; closest is viewRight %d, %ld pixels off\n", closest,
-            fewest);
+        std::fprintf(stderr, "no view matches; the closest is %ld pixels off\n", fewest);
     return fewest == 0 ? 0 : 1;
 }

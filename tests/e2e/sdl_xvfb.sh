@@ -14,16 +14,12 @@ tolerance=1 legend_rows=0 keep_dir=$linux_build/e2e-failures
 source "$(dirname "$0")/driver.sh"
 refresh_hz=60  # Xvfb states no refresh rate; the layer takes 60 Hz
 
-rm -rf "$keep_dir"
-for tool in Xvfb xdotool import convert c++; do
-  command -v "$tool" >/dev/null || { fail "the test needs $tool"; exit 1; }
-done
+require Xvfb xdotool import convert c++ || exit 1
 [ -x "$linux_build/tilescroll" ] || { fail "no program in $linux_build"; exit 1; }
 prepare_frames || { fail "the comparer and the headless frames could be prepared"; exit 1; }
 start_xvfb || { fail "Xvfb could be started"; exit 1; }
 
-launch env -u TILESCROLL_BACKEND "$linux_build/tilescroll"
-await_start_view 15000 || exit 1
+launch 15000 env -u TILESCROLL_BACKEND "$linux_build/tilescroll" || exit 1
 if scroll_right 0.5; then
   # One frame of slack over the most frames the key can have been down for.
   most=$(((held_max_ms * refresh_hz + 999) / 1000 + 1))

@@ -17,10 +17,7 @@ tolerance=7 legend_rows=16 keep_dir=$win_build/wine-failures
 source "$source_dir/tests/e2e/driver.sh"
 started=$SECONDS
 finish() { echo "==== wine: done in $((SECONDS - started)) s"; echo "wine: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
-rm -rf "$keep_dir"
-for tool in Xvfb wine wineboot wineserver xdotool import convert c++ i686-w64-mingw32-objdump; do
-  command -v "$tool" >/dev/null || { fail "$tool is installed"; finish; }
-done
+require Xvfb wine wineboot wineserver xdotool import convert c++ i686-w64-mingw32-objdump || finish
 
 echo "==== wine: the comparer and the executable"
 prepare_frames && check_comparer && pass "the comparer judges pictures made to differ" ||
@@ -48,21 +45,9 @@ export WINEPREFIX=$work/prefix WINEARCH=win32 WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
 stop_wine() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
 at_exit+=(stop_wine)
-cat >"$work/settings.reg" <<'EOF'
-REGEDIT4
-
-[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
-"Managed"="N"
-
-[HKEY_CURRENT_USER\Software\Wine\Explorer]
-"Desktop"="Default"
-
-[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]
-"Default"="640x480"
-
-[HKEY_CURRENT_USER\Software\Wine\Direct3D]
-"renderer"="gdi"
-EOF
+printf '%s\n' REGEDIT4 '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' \
+  '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
+  '"Default"="640x480"' '[HKEY_CURRENT_USER\Software\Wine\Direct3D]' '"renderer"="gdi"' >"$work/settings.reg"
 # The desktop made during wineboot keeps its old settings; a new server makes a new one.
 if ! start_xvfb || ! wineboot -i >"$work/wineboot.log" 2>&1 ||
   ! wine regedit /S "$work/settings.reg" >>"$work/wineboot.log" 2>&1 || ! stop_wine; then
@@ -78,21 +63,17 @@ for suite in unit platform; do
   TILESCROLL_SOURCE_DIR="Z:${source_dir//\//\\}" timeout -k 5 180 \
     wine "$win_build/tests/${suite}_tests.exe" --gtest_color=no 2>&1 | tr -d '\r' >"$log"
   status=${PIPESTATUS[0]}
-  ok=$(grep -c '^\[       OK \]' "$log")
-  bad=$(grep -c '^\[  FAILED  \] .*(.* ms)$' "$log")
+  ok=$(grep -c '^\[       OK \]' "$log") bad=$(grep -c '^\[  FAILED  \] .*(.* ms)$' "$log")
   passed=$((passed + ok)) failed=$((failed + bad))
   echo "${suite}_tests: $ok passed, $bad failed, exit status $status"
-  if [ "$bad" -gt 0 ] || [ "$status" -ne 0 ]; then
-    [ "$bad" -gt 0 ] || fail "${suite}_tests.exe ran to its end"  # crashed, hung or missing
-    grep -B2 -A6 -E 'Failure$|^\[  FAILED  \]' "$log" | head -n 60 || tail -n 20 "$log"
-  fi
+  [ "$status" = 0 ] || [ "$bad" -gt 0 ] || { fail "${suite}_tests.exe ran to its end"; tail -n 20 "$log"; }
+  [ "$bad" = 0 ] || grep -B2 -A6 -E 'Failure$' "$log" | head -n 60
 done
 
 echo "==== wine: the program end to end"
 # Frames run at hundreds a second under Wine, so the view ends wherever the
 # key's release finds it.
-launch wine "$exe"
-if await_start_view 30000; then
+if launch 30000 wine "$exe"; then
   scroll_right 0.25
   end_with 2000 Escape press Escape
 fi
