@@ -80,28 +80,29 @@ int main(int argc, char** argv)
             "[--view-bottom B] [--skip-rows N] [--tolerance T]\n");
     if (!ok || !Read(argv[2], shot) || !Read(argv[3], other))
         return 2;
-    const int skipRows = options[0], tolerance = options[1], top = options[2] - shot.height;
-    if (skipRows < 0 || skipRows >= shot.height
-        || (!same && (top < 0 || options[2] > other.height || shot.width > other.width))) {
+    // "same" is the one view that covers the whole of the other picture.
+    const int skipRows = options[0], tolerance = options[1];
+    const int top = same ? 0 : options[2] - shot.height, bottom = same ? shot.height : options[2];
+    if (same && (shot.width != other.width || shot.height != other.height)) {
+        std::printf("the sizes differ\n");
+        return 1;
+    }
+    if (skipRows < 0 || skipRows >= shot.height || top < 0 || bottom > other.height
+        || shot.width > other.width) {
         std::fprintf(stderr, "frame_compare: nothing to compare, or the view is not in the map\n");
         return 2;
-    }
-    if (same) {
-        const bool sized = shot.width == other.width && shot.height == other.height;
-        const long d = sized ? Differing(shot, other, 0, 0, skipRows, tolerance, LONG_MAX) : -1;
-        std::printf(sized ? "%ld pixels differ\n" : "the sizes differ\n", d);
-        return d == 0 ? 0 : 1;
     }
     long fewest = LONG_MAX;
     for (int left = 0; left + shot.width <= other.width; left += 4) {
         // Counting on past the best so far tells nothing more.
-        const long d
-            = Differing(shot, other, left, top, skipRows, tolerance, fewest > 0 ? fewest : 1);
-        if (d == 0)
+        const long d = Differing(shot, other, left, top, skipRows, tolerance,
+            same             ? LONG_MAX
+                : fewest > 0 ? fewest
+                             : 1);
+        if (d == 0 && !same)
             std::printf("viewRight %d\n", left + shot.width);
         fewest = d < fewest ? d : fewest;
     }
-    if (fewest > 0)
-        std::fprintf(stderr, "no view matches; the closest is %ld pixels off\n", fewest);
+    std::printf("%s%ld pixels differ\n", same ? "" : "in the closest view, ", fewest);
     return fewest == 0 ? 0 : 1;
 }

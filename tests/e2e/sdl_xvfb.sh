@@ -10,7 +10,7 @@ set -u
 linux_build=$(cd "$1" && pwd) || { echo "FAIL: no build directory $1"; exit 1; }
 # SDL widens 5-6-5 by scaling and rounding, the headless PNG writer by
 # repeating the high bits: they differ by at most one level.
-tolerance=1 legend_rows=0 keep_dir=$linux_build/e2e-failures
+tolerance=1 legend_rows=0
 source "$(dirname "$0")/driver.sh"
 refresh_hz=60  # Xvfb states no refresh rate; the layer takes 60 Hz
 
