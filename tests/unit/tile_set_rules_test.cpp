@@ -9,59 +9,42 @@
 
 namespace {
 
-TEST(TileSetRules, NamesCarryNoLeadingZeros)
-{
-    char name[TILE_NAME_SIZE];
-    for (auto [index, expected] :
-        {std::pair<int, const char*>{0, "TILE1"}, {8, "TILE9"}, {9, "TILE10"}, {11, "TILE12"}}) {
-        TileResourceName(index, name);
-        EXPECT_STREQ(name, expected);
-    }
-}
-
-struct FakeBitmap {
-    int id;
-};
-
-struct Case {
-    const char* name;
-    std::set<std::string> missing;
-    std::set<int> failingCopies;
-};
-
 TEST(TileSetRules, EveryTileIsTriedInOrderAndAnyFailureGivesOneQuit)
 {
-    const Case cases[] = {{"AllPresent", {}, {}}, {"FirstMissing", {"TILE1"}, {}},
-        {"LastMissing", {"TILE12"}, {}}, {"SeveralMissing", {"TILE2", "TILE9", "TILE10"}, {}},
-        {"CopyFails", {}, {4}}, {"MissingAndCopyFails", {"TILE1"}, {11}}};
+    struct Case {
+        const char* name;
+        std::set<std::string> missing;
+        std::set<int> failingCopies;
+    };
+    const Case cases[] = {{"AllPresent", {}, {}}, {"SeveralMissing", {"TILE1", "TILE10"}, {}},
+        {"CopyFails", {}, {11}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        static FakeBitmap bitmaps[TILE_COUNT];
+        static int bitmaps[TILE_COUNT];
         std::vector<std::string> loads;
         std::vector<int> copies;
-        int quits = 0, live = 0, peak = 0, released = 0;
+        int quits = 0, live = 0, peak = 0;
         LoadTilesInOrder(
-            [&](const char* name) -> FakeBitmap* {
+            [&](const char* name) -> int* {
                 loads.push_back(name);
                 if (c.missing.count(name))
                     return nullptr;
                 peak = std::max(peak, ++live);
                 return &bitmaps[loads.size() - 1];
             },
-            [&](int tile, FakeBitmap* bitmap) -> long {
+            [&](int tile, int* bitmap) -> long {
                 copies.push_back(tile);
                 return bitmap == nullptr || c.failingCopies.count(tile) ? 0x80004005L : 0;
             },
-            [&](FakeBitmap*) { --live, ++released; }, [&]() { ++quits; });
+            [&](int*) { --live; }, [&]() { ++quits; });
         ASSERT_EQ(loads.size(), 12u) << "a failure must not stop the loading";
         for (int i = 0; i < TILE_COUNT; ++i) {
             EXPECT_EQ(loads[i], "TILE" + std::to_string(i + 1));
             EXPECT_EQ(copies[i], i);
         }
         EXPECT_EQ(quits, c.missing.empty() && c.failingCopies.empty() ? 0 : 1);
-        EXPECT_EQ(released, 12 - static_cast<int>(c.missing.size()));
         EXPECT_EQ(live, 0) << "every loaded bitmap is released";
-        EXPECT_LE(peak, 1) << "each bitmap goes before the next load";
+        EXPECT_EQ(peak, 1) << "each bitmap goes before the next load";
     }
 }
 
