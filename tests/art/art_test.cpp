@@ -123,7 +123,7 @@ TEST(Art, HouseHasItsColoursAtTheirPlacesOnGrassThatMeetsEveryEdge)
 {
     const std::vector<Rgb> grass = Load(0), house = Load(11);
     const auto at = [&](int x, int y) { return house[y * N + x]; };
-    // Each probe's colour fills its 3 x 3 block less at most one pixel: the roof's dark specks.
+    // Each probe's colour fills its 3 x 3 block less at most one pixel: the roof's dark dots.
     struct Probe {
         int x, y;
         Rgb colour;
