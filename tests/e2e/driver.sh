@@ -10,7 +10,7 @@
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/tilescroll-e2e.XXXXXX")
 renders=$linux_build/tools/render compare=$work/frame_compare
-passed=0 failed=0 app_pid='' xvfb_pid='' at_exit=()
+passed=0 failed=0 app_pid='' xvfb_pid='' prepare_pid='' at_exit=()
 tolerance=${tolerance:-1} legend_rows=${legend_rows:-0}
 pass() { echo "PASS: $*"; passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
@@ -30,6 +30,7 @@ cleanup() {
   local status=$? hook
   trap - EXIT
   stop_pid "$app_pid"
+  stop_pid "$prepare_pid"
   for hook in "${at_exit[@]}"; do "$hook"; done
   stop_pid "$xvfb_pid"
   rm -rf "$work"
@@ -38,13 +39,23 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
-# Builds the comparer, and the renderers when missing; renders the map's top
-# 480 rows, where a view scrolled right is looked for.
+# In the background: builds the renderers when missing and the comparer, then
+# renders the map's top 480 rows, where a view scrolled right is looked for.
 prepare_frames() {
-  c++ -O2 -std=c++17 -o "$compare" "$e2e_dir/frame_compare.cpp" || return 1
-  [ -x "$renders/render_view" ] && [ -x "$renders/render_map" ] ||
-    cmake --build "$linux_build" -j2 --target render_view render_map >/dev/null || return 1
-  "$renders/render_map" "$work/map.png" && to_ppm "$work/map.png" "$work/strip.ppm" -crop 2048x480+0+0
+  { { { [ -x "$renders/render_view" ] && [ -x "$renders/render_map" ] ||
+    cmake --build "$linux_build" -j2 --target render_view render_map; } &&
+    c++ -O2 -std=c++17 -o "$compare.part" "$e2e_dir/frame_compare.cpp" && mv "$compare.part" "$compare" &&
+    "$renders/render_map" "$work/map.png" && to_ppm "$work/map.png" "$work/strip.part" -crop 2048x480+0+0 &&
+    mv "$work/strip.part" "$work/strip.ppm"; } >"$work/prepare.log" 2>&1; touch "$work/prepared"; } &
+  prepare_pid=$!
+}
+# Waits for a file that prepare_frames makes; false if it ended without it.
+ready() {
+  until [ -e "$1" ]; do
+    [ ! -e "$work/prepared" ] || [ -e "$1" ] ||
+      { fail "the comparer and the headless frames are prepared: $(tail -n 3 "$work/prepare.log")"; return 1; }
+    sleep 0.05
+  done
 }
 to_ppm() { convert "$1" "${@:3}" +repage -depth 8 "ppm:$2"; }
 # Whether a picture (a PPM, else converted) shows the headless frame of view (right, bottom).
@@ -111,6 +122,7 @@ launch() {
   t0=$(now_ms)
   "$@" >"$work/program.out" 2>"$work/program.err" &
   app_pid=$!
+  ready "$compare" || return 1
   while [ $(($(now_ms) - t0)) -lt "$limit" ] && alive; do
     screenshot "$shot" && result=$(same_as_view "$shot" 640 480) &&
       { pass "the start view is on screen $(($(now_ms) - t0)) ms after launch"; return 0; }
@@ -125,6 +137,7 @@ launch() {
 # held_max_ms, the most the key can have been down.
 scroll_right() {
   local t0 shot=$work/right.ppm result
+  ready "$work/strip.ppm" || return 1
   t0=$(now_ms) && xdotool keydown Right && sleep "$1" && xdotool keyup Right
   held_max_ms=$(($(now_ms) - t0)) view_right=
   for _ in 1 2 3; do
