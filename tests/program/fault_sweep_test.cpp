@@ -1,456 +1,280 @@
-// The whole program through WinMain with platform calls failing: every call
-// that start-up and the first frames make is failed in turn, one per run, and
-// then the calls that only the failure roads make. Also surfaces lost while
-// the program runs. Every run must end (by itself, or on Escape) with exit
-// code 0, give every object back and leave the desktop in its own mode.
-#include "display/display_state.h"
-#include "mapview/view_position.h"
-#include "platform/layer/test_controls.h"
-#include "platform/win32.h"
+// The whole program through WinMain with a fault at one of its calls: the
+// call fails (once, or from then on), or something happens just before it.
+// Whatever the fault, the run must end by itself or on Escape with exit code
+// 0, give every object back, release the primary first and the DirectDraw
+// object last, and leave the desktop in its own mode. Each row says what
+// else must follow.
+#include "program/program_run.h"
 #include "support/tile_reference.h"
 
 #include <algorithm>
-#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <ostream>
 #include <set>
 #include <sstream>
-#include <string>
-#include <utility>
-#include <vector>
-
-namespace test = layer::test;
 
 namespace {
 
-constexpr int DESKTOP_WIDTH = 1024;
-constexpr int DESKTOP_HEIGHT = 768;
-// Escape is held once this many frames have reached the screen.
-constexpr int ESCAPE_AT_FLIP = 3;
-// A run whose flips keep failing never gets there, so Escape is also held
-// from this pass of the message loop on.
-constexpr int ESCAPE_AT_PASS = 12;
-// A run still looping this long after Escape does not end on its own: it is
-// ended by force and counted as hung.
-constexpr int HUNG_AT_PASS = 2000;
+using namespace programrun;
 
-struct Outcome {
-    int exitCode = -1;
-    int flips = 0;
-    int passes = 0;
-    bool hung = false;
-    int surfaces = 0;
-    int palettes = 0;
-    int directDraws = 0;
-    int gdiObjects = 0;
-    int windows = 0;
-    test::DisplayMode mode{};
-    std::vector<test::RecordedCall> calls;
+enum Then {
+    ENDS,  // nothing more
+    SHOWS_FRAMES,  // the tiles hold their pictures, and frames show the map until Escape
+    FRAMES_UNSEEN,  // frames go on being made, but no Flip succeeds from the faulty one on
+    NO_DISPLAY,  // the window is destroyed; no tile is loaded and no frame made
+    NO_TILES,  // every tile is tried, then one quit ends the run; no frame, the window stays
 };
 
-// Runs WinMain on a fresh layer with the calls recorded. arm() runs after the
-// reset, to set failures or hooks; onFlip(n) after the nth flip.
-Outcome RunProgram(
-    const std::function<void()>& arm, const std::function<void(int)>& onFlip = nullptr)
-{
-    test::ResetLayer(DESKTOP_WIDTH, DESKTOP_HEIGHT);
-    DisplayState = {};
-    viewRight = 640;
-    viewBottom = 480;
-    // Taken before any failure is armed, so that the harness's own call
-    // counts for nothing.
-    HINSTANCE instance = GetModuleHandleA(NULL);
-
-    Outcome outcome;
-    test::OnFlip([&outcome, &onFlip] {
-        ++outcome.flips;
-        if (onFlip)
-            onFlip(outcome.flips);
-        if (outcome.flips >= ESCAPE_AT_FLIP)
-            test::HoldKey(VK_ESCAPE);
-    });
-    test::OnCall("PeekMessageA", [&outcome] {
-        ++outcome.passes;
-        if (outcome.passes >= ESCAPE_AT_PASS)
-            test::HoldKey(VK_ESCAPE);
-        if (outcome.passes >= HUNG_AT_PASS && !outcome.hung) {
-            outcome.hung = true;
-            PostQuitMessage(0);
-        }
-    });
-    arm();
-    test::StartRecording();
-    outcome.exitCode = WinMain(instance, NULL, const_cast<char*>(""), SW_SHOWDEFAULT);
-    outcome.calls = test::StopRecording();
-
-    outcome.surfaces = test::LiveSurfaces();
-    outcome.palettes = test::LivePalettes();
-    outcome.directDraws = test::LiveDirectDrawObjects();
-    outcome.gdiObjects = test::LiveGdiObjects();
-    outcome.windows = test::LiveWindows();
-    outcome.mode = test::CurrentDisplayMode();
-    test::ResetLayer();
-    DisplayState = {};
-    return outcome;
-}
-
-// A failed tile load posts its quit before the loop's first pass, with the
-// window alive; the window then stays until the process ends, as the program
-// leaves it. (A failed display setup's quit comes from the window's
-// destruction instead.)
-bool TileLoadFailed(const Outcome& outcome)
-{
-    for (const test::RecordedCall& call : outcome.calls) {
-        if (call.operation == "PeekMessageA" || call.operation == "DestroyWindow")
-            return false;
-        if (call.operation == "PostQuitMessage")
-            return true;
-    }
-    return false;
-}
-
-// What stays when a call that ends an object fails: that object, as it would
-// on the platform. A memory DC that cannot be deleted still holds the tile's
-// bitmap, which then cannot be deleted either.
-int GdiObjectsKeptByTheFailure(const std::string& failed)
-{
-    if (failed == "DeleteDC")
-        return 2;
-    if (failed == "DeleteObject")
-        return 1;
-    return 0;
-}
-
-struct FailurePoint {
-    std::string operation;
-    int nth;  // 1 = the operation's first call in the run
-    bool forGood = false;  // and every call of it after that one
+// What happens just before the call instead of, or as well as, a failure.
+enum Event {
+    NONE = 0,
+    PRIMARY_LOST = 1,
+    BACK_LOST = 2,
+    GRASS_LOST = 4,
+    HOUSE_LOST = 8,
+    SIXTH_TILE_LOST = 16,
+    DESKTOP_CLOSE = 32
 };
 
-std::string Describe(const std::vector<FailurePoint>& points)
+struct Fault {
+    const char* name;
+    const char* call;  // "*": each call of the fault-free run in turn
+    int nth;  // which of its calls: 1 is the first
+    int count;  // how many fail from there: -1 every one, 0 none
+    const char* follows;  // the calls made right after it; "Name*n" n times, "." the end
+    Then then;
+    int event = NONE;
+};
+
+void PrintTo(const Fault& fault, std::ostream* out)
 {
-    std::string text;
-    for (const FailurePoint& point : points)
-        text += (text.empty() ? "" : " + ") + point.operation + " #" + std::to_string(point.nth)
-            + (point.forGood ? " on" : "");
-    return text.empty() ? "no failure" : text;
+    *out << fault.name;
 }
 
-// Everything wrong with how a run ended.
-std::vector<std::string> Problems(const Outcome& outcome, const std::vector<FailurePoint>& failed)
+const Fault FAULTS[] = {
+    // The window covers the screen as it was before the mode switch; the
+    // greeting shows before the tiles load.
+    {"StartUp", "RegisterClassExA", 1, 0,
+        "GetSystemMetrics*2 CreateWindowExA ShowCursor DirectDrawCreate SetCooperativeLevel "
+        "SetDisplayMode CreateSurface GetAttachedSurface CreateSurface*12 GetDC SetBkColor "
+        "SetTextColor TextOutA ReleaseDC GetModuleHandleA LoadImageA",
+        SHOWS_FRAMES},
+    // Escape's frame still runs to its flip; the display goes after the window.
+    {"Escape", "PostMessageA", 1, 0,
+        "GetAsyncKeyState*4 BltFast*80 GetDC SetBkColor SetTextColor TextOutA ReleaseDC Flip "
+        "PeekMessageA TranslateMessage DispatchMessageA DefWindowProcA PostQuitMessage "
+        "PeekMessageA Release*14 .",
+        SHOWS_FRAMES},
+    {"DesktopClose", "Flip", 1, 0,
+        "PeekMessageA TranslateMessage DispatchMessageA DefWindowProcA PostQuitMessage "
+        "PeekMessageA Release*14 .",
+        ENDS, DESKTOP_CLOSE},
+    // The window's first paint validates it, and a frame follows at once.
+    {"FirstPaint", "BeginPaint", 1, 0, "EndPaint PeekMessageA GetAsyncKeyState", SHOWS_FRAMES},
+    {"NoWindowClass", "RegisterClassExA", 1, 1, ".", ENDS},
+    {"NoWindow", "CreateWindowExA", 1, 1, ".", ENDS},
+    {"NoDirectDraw", "DirectDrawCreate", 1, 1, "DestroyWindow PostQuitMessage .", NO_DISPLAY},
+    {"NoCooperativeLevel", "SetCooperativeLevel", 1, 1, "Release DestroyWindow PostQuitMessage .",
+        NO_DISPLAY},
+    {"NoDisplayMode", "SetDisplayMode", 1, 1, "Release DestroyWindow PostQuitMessage .",
+        NO_DISPLAY},
+    {"NoPrimary", "CreateSurface", 1, 1, "Release DestroyWindow PostQuitMessage .", NO_DISPLAY},
+    {"NoBackBuffer", "GetAttachedSurface", 1, 1, "Release*2 DestroyWindow PostQuitMessage .",
+        NO_DISPLAY},
+    {"NoSixthTileSurface", "CreateSurface", 7, 1, "Release*7 DestroyWindow PostQuitMessage .",
+        NO_DISPLAY},
+    {"NoLastTileSurface", "CreateSurface", 13, 1, "Release*13 DestroyWindow PostQuitMessage .",
+        NO_DISPLAY},
+    {"NoGreetingContext", "GetDC", 1, 1, "GetModuleHandleA LoadImageA", SHOWS_FRAMES},
+    {"NoFirstTile", "LoadImageA", 1, 1, "LoadImageA Restore", NO_TILES},
+    {"NoLastTileMemoryContext", "CreateCompatibleDC", 12, 1,
+        "OutputDebugStringA DeleteObject PostQuitMessage PeekMessageA", NO_TILES},
+    {"NoTileContext", "GetDC", 2, 1, "DeleteDC DeleteObject LoadImageA", NO_TILES},
+    {"TileBitmapKept", "DeleteObject", 1, 1, "LoadImageA", SHOWS_FRAMES},
+    {"MemoryContextKept", "DeleteDC", 12, 1, "DeleteObject PeekMessageA", SHOWS_FRAMES},
+    {"NoLegendContext", "GetDC", 14, 1, "Flip", SHOWS_FRAMES},
+    // Paint messages go before frames: a window left invalid would get
+    // nothing else, and no frame would see Escape.
+    {"NoPaintContext", "BeginPaint", 1, -1, "ValidateRect PeekMessageA", SHOWS_FRAMES},
+    {"NoFlip", "Flip", 1, -1, "PeekMessageA", FRAMES_UNSEEN},
+    // Nothing looks for lost surfaces or restores them once the loop runs.
+    {"PrimaryLost", "Flip", 2, 0, "", FRAMES_UNSEEN, PRIMARY_LOST},
+    {"BackBufferLost", "Flip", 2, 0, "", FRAMES_UNSEEN, BACK_LOST},
+    {"TilesLost", "Flip", 2, 0, "", SHOWS_FRAMES, GRASS_LOST | HOUSE_LOST},
+    // ... but a tile surface lost while loading is restored before its copy.
+    {"TileLostWhileLoading", "LoadImageA", 6, 0, "Restore CreateCompatibleDC", SHOWS_FRAMES,
+        SIXTH_TILE_LOST},
+    {"EveryCallOnce", "*", 0, 1, "", ENDS},
+    // From its first use or from the message loop's first pass on; not the
+    // calls that bring in input, without which no program could see Escape.
+    {"EveryCallForGood", "*", 0, -1, "", ENDS},
+};
+
+// The operations a row's `follows` names, each followed by a space.
+std::string Expand(const std::string& follows)
 {
-    std::vector<std::string> problems;
-    auto expect = [&problems](bool ok, const std::string& what) {
-        if (!ok)
-            problems.push_back(what);
-    };
-    int gdiKept = 0;
-    bool windowMayStay = TileLoadFailed(outcome);
-    for (const FailurePoint& point : failed) {
-        const auto made = std::count_if(outcome.calls.begin(), outcome.calls.end(),
-            [&point](const test::RecordedCall& call) { return call.operation == point.operation; });
-        const auto failedCalls
-            = point.forGood ? std::max<long>(0, made - point.nth + 1) : (made >= point.nth ? 1 : 0);
-        gdiKept += GdiObjectsKeptByTheFailure(point.operation) * static_cast<int>(failedCalls);
-        // The window whose destruction failed is still there.
-        windowMayStay = windowMayStay || point.operation == "DestroyWindow";
+    std::istringstream words(follows);
+    std::string text, word;
+    while (words >> word) {
+        const size_t star = word.find('*');
+        for (int n = star == std::string::npos ? 1 : std::stoi(word.substr(star + 1)); n > 0; --n)
+            text += word.substr(0, star) + " ";
     }
-    expect(!outcome.hung, "does not end");
-    expect(outcome.exitCode == 0, "exit code " + std::to_string(outcome.exitCode));
-    expect(outcome.surfaces == 0, std::to_string(outcome.surfaces) + " surfaces left");
-    expect(outcome.palettes == 0, std::to_string(outcome.palettes) + " palettes left");
+    return text;
+}
+
+// Index in the record of the nth call of the operation, or the record's size.
+size_t IndexOf(const std::vector<test::RecordedCall>& calls, const std::string& call, int nth)
+{
+    for (size_t i = 0; i < calls.size(); ++i)
+        if (calls[i].operation == call && --nth == 0)
+            return i;
+    return calls.size();
+}
+
+long CountOf(const std::vector<test::RecordedCall>& calls, const std::string& call)
+{
+    return std::count_if(calls.begin(), calls.end(),
+        [&call](const test::RecordedCall& c) { return c.operation == call; });
+}
+
+// Runs the program with the fault and returns everything wrong with the run.
+std::string Problems(const Fault& f)
+{
+    bool tilesHeldPictures = false;
+    int firstFrameWrong = -1;
+    int seen = 0;
+    const Outcome o = RunProgram(
+        [&f, &seen] {
+            if (f.count != 0)
+                test::FailCall(f.call, f.nth, f.count);
+            if (f.event != NONE)
+                test::OnCall(f.call, [&f, &seen] {
+                    if (++seen != f.nth)
+                        return;
+                    IDirectDrawSurface* lost[] = {DisplayState.PrimarySurface,
+                        DisplayState.BackBuffer, DisplayState.TileSurfaces[0],
+                        DisplayState.TileSurfaces[11], DisplayState.TileSurfaces[5]};
+                    for (int i = 0; i < 5; ++i)
+                        if (f.event & (1 << i))
+                            test::MarkSurfaceLost(lost[i]);
+                    if (f.event & DESKTOP_CLOSE)
+                        test::RequestDesktopClose();
+                });
+        },
+        [&](int flip) {
+            if (flip != 1 || f.then != SHOWS_FRAMES)
+                return;
+            tilesHeldPictures = true;
+            for (int i = 0; i < TILE_COUNT; ++i)
+                tilesHeldPictures = tilesHeldPictures
+                    && test::ReadSurface(DisplayState.TileSurfaces[i]).values
+                        == reference::AllTilePictures()[i];
+            firstFrameWrong = reference::WrongFramePixels(test::VisibleFrame().values, 640, 480);
+        });
+
+    std::string problems;
+    auto expect
+        = [&problems](bool ok, const std::string& what) { problems += ok ? "" : what + "; "; };
+    const std::vector<test::RecordedCall>& calls = o.calls;
+    const size_t at = IndexOf(calls, f.call, f.nth);
+    const size_t firstPass = IndexOf(calls, "PeekMessageA", 1);
+    const size_t quit = IndexOf(calls, "PostQuitMessage", 1);
+    const bool tileFailed = quit < firstPass && quit < IndexOf(calls, "DestroyWindow", 1);
+    // What stays when a call that ends an object fails is that object; a
+    // memory context that cannot be deleted still holds the tile's bitmap.
+    const long failed = f.count == 0 ? 0
+        : f.count < 0                ? std::max(0L, CountOf(calls, f.call) - f.nth + 1)
+                                     : CountOf(calls, f.call) >= f.nth;
+    const std::string call = f.call;
+    const long gdiKept = failed * (call == "DeleteDC" ? 2 : call == "DeleteObject" ? 1 : 0);
+    expect(at < calls.size(), call + " made fewer than " + std::to_string(f.nth) + " times");
+    expect(!o.hung && o.exitCode == 0, "exit code " + std::to_string(o.exitCode));
+    expect(o.displayObjects == 0 && o.gdiObjects == gdiKept,
+        std::to_string(o.displayObjects + o.gdiObjects) + " objects left");
+    expect(o.windows == (tileFailed ? 1 : 0), std::to_string(o.windows) + " windows left");
+    expect(o.mode.width == DESKTOP_WIDTH && o.mode.height == DESKTOP_HEIGHT
+            && o.mode.bitsPerPixel == 32,
+        "display left at " + std::to_string(o.mode.width) + " x " + std::to_string(o.mode.height));
+    std::vector<const void*> released;
+    for (const test::RecordedCall& c : calls)
+        if (c.operation == "Release")
+            released.push_back(c.object);
+    const size_t primary = IndexOf(calls, "GetAttachedSurface", 1);
+    const size_t directDraw = IndexOf(calls, "SetCooperativeLevel", 1);
     expect(
-        outcome.directDraws == 0, std::to_string(outcome.directDraws) + " DirectDraw objects left");
-    expect(outcome.gdiObjects == gdiKept, std::to_string(outcome.gdiObjects) + " GDI objects left");
-    expect(outcome.windows == (windowMayStay ? 1 : 0),
-        std::to_string(outcome.windows) + " windows left");
-    expect(outcome.mode.width == DESKTOP_WIDTH && outcome.mode.height == DESKTOP_HEIGHT
-            && outcome.mode.bitsPerPixel == 32,
-        "display left at " + std::to_string(outcome.mode.width) + " x "
-            + std::to_string(outcome.mode.height) + " x "
-            + std::to_string(outcome.mode.bitsPerPixel));
-    // The rule must have met its call, or the run proved nothing.
-    for (const FailurePoint& point : failed) {
-        const auto made = std::count_if(outcome.calls.begin(), outcome.calls.end(),
-            [&point](const test::RecordedCall& call) { return call.operation == point.operation; });
-        expect(
-            made >= point.nth, point.operation + " made only " + std::to_string(made) + " times");
+        primary == calls.size() || (!released.empty() && released.front() == calls[primary].object),
+        "the primary is not released first");
+    expect(directDraw == calls.size()
+            || (!released.empty() && released.back() == calls[directDraw].object),
+        "the DirectDraw object is not released last");
+    expect(std::set<const void*>(released.begin(), released.end()).size() == released.size(),
+        "an object released twice");
+
+    const std::string expected = Expand(f.follows);
+    const std::string after = at < calls.size() ? Operations(calls, at + 1) : "";
+    if (expected.size() >= 2 && expected.substr(expected.size() - 2) == ". ")
+        expect(after == expected.substr(0, expected.size() - 2), "followed by " + after);
+    else
+        expect(after.rfind(expected, 0) == 0, "followed by " + after.substr(0, 200));
+
+    const long flipCalls = CountOf(calls, "Flip");
+    switch (f.then) {
+    case ENDS:
+        break;
+    case SHOWS_FRAMES:
+        expect(o.flips >= 3 && o.passes < 12, "Escape not reached by frames");
+        expect(tilesHeldPictures, "a tile without its picture");
+        expect(firstFrameWrong == 0, std::to_string(firstFrameWrong) + " pixels wrong");
+        break;
+    case FRAMES_UNSEEN:
+        expect(o.flips == f.nth - 1 && flipCalls >= f.nth + 3,
+            std::to_string(o.flips) + " of " + std::to_string(flipCalls) + " flips shown");
+        break;
+    case NO_DISPLAY:
+        expect(flipCalls + CountOf(calls, "LoadImageA") + o.windows == 0, "went on");
+        break;
+    case NO_TILES:
+        expect(flipCalls == 0 && o.windows == 1 && tileFailed, "went on");
+        expect(CountOf(calls, "LoadImageA") == 12 && CountOf(calls, "PostQuitMessage") == 1,
+            "not every tile tried, or not one quit");
+        break;
     }
     return problems;
 }
 
-Outcome RunFailing(const std::vector<FailurePoint>& points)
+class FaultSweep : public testing::TestWithParam<Fault> { };
+
+TEST_P(FaultSweep, RunEndsCleanAndAsTheRowSays)
 {
-    return RunProgram([&points] {
-        for (const FailurePoint& point : points)
-            test::FailCall(point.operation.c_str(), point.nth, point.forGood ? -1 : 1);
-    });
-}
-
-// Every call of a record, as (operation, occurrence).
-std::vector<FailurePoint> PointsOf(const std::vector<test::RecordedCall>& calls)
-{
-    std::map<std::string, int> seen;
-    std::vector<FailurePoint> points;
-    for (const test::RecordedCall& call : calls)
-        points.push_back({call.operation, ++seen[call.operation]});
-    return points;
-}
-
-struct SweptRun {
-    FailurePoint point;
-    Outcome outcome;
-};
-
-class FaultSweep : public testing::Test {
-protected:
-    // The clean run and one run per call it makes, shared by the tests.
-    static void SetUpTestSuite()
-    {
-        base_ = RunProgram([] {});
-        for (const FailurePoint& point : PointsOf(base_.calls))
-            runs_.push_back({point, RunFailing({point})});
+    const Fault& fault = GetParam();
+    if (std::string(fault.call) != "*") {
+        EXPECT_EQ(Problems(fault), "");
+        return;
     }
-    static void TearDownTestSuite()
-    {
-        runs_.clear();
-        base_ = {};
-    }
-
-    static Outcome base_;
-    static std::vector<SweptRun> runs_;
-};
-
-Outcome FaultSweep::base_;
-std::vector<SweptRun> FaultSweep::runs_;
-
-std::string Join(const std::vector<std::string>& lines)
-{
-    std::string text;
-    for (const std::string& line : lines)
-        text += line + "\n";
-    return text;
-}
-
-TEST_F(FaultSweep, CleanRunShowsFramesAndEndsOnEscape)
-{
-    EXPECT_EQ(Join(Problems(base_, {})), "");
-    EXPECT_GE(base_.flips, ESCAPE_AT_FLIP);
-    EXPECT_LT(base_.passes, ESCAPE_AT_PASS) << "ends on the flip-driven Escape";
-}
-
-TEST_F(FaultSweep, EveryCallOfStartUpAndTheFirstFramesMayFail)
-{
-    std::vector<std::string> failures;
-    std::set<std::string> operations;
-    for (const SweptRun& run : runs_) {
-        operations.insert(run.point.operation);
-        for (const std::string& problem : Problems(run.outcome, {run.point}))
-            failures.push_back(Describe({run.point}) + ": " + problem);
-    }
-    std::ostringstream summary;
-    summary << runs_.size() << " failure points in " << operations.size() << " operations";
-    RecordProperty("failure_points", static_cast<int>(runs_.size()));
-    std::cout << "[ sweep    ] " << summary.str() << "\n";
-    EXPECT_GT(runs_.size(), 300u) << summary.str();
-    EXPECT_EQ(Join(failures), "");
-}
-
-// A failure that makes a setup step or a tile fail must take the short
-// roads: no frame after a failed display setup, none after a failed tile.
-TEST_F(FaultSweep, FailedSetupOrTileLoadRunsNoFrame)
-{
-    int shortRoads = 0;
-    for (const SweptRun& run : runs_) {
-        const bool setupFailed = std::any_of(run.outcome.calls.begin(), run.outcome.calls.end(),
-            [](const test::RecordedCall& call) { return call.operation == "DestroyWindow"; });
-        const bool tileFailed = TileLoadFailed(run.outcome);
-        if (!setupFailed && !tileFailed)
-            continue;
-        ++shortRoads;
-        EXPECT_EQ(run.outcome.flips, 0) << Describe({run.point});
-        EXPECT_NE(setupFailed, tileFailed) << Describe({run.point});
-        EXPECT_EQ(run.outcome.windows, setupFailed ? 0 : 1) << Describe({run.point});
-    }
-    // The DirectDraw steps, and every tile's load and copy.
-    EXPECT_GT(shortRoads, 12 * 4);
-}
-
-// Calls that only the failure roads make (destroying the window after a
-// failed setup, the diagnostics of a failed copy) fail in their turn, on top
-// of the failure that led there.
-TEST_F(FaultSweep, CallsOfTheFailureRoadsMayFailToo)
-{
-    std::set<std::string> inCleanRun;
-    for (const test::RecordedCall& call : base_.calls)
-        inCleanRun.insert(call.operation);
-
-    int swept = 0;
-    std::vector<std::string> failures;
-    for (const SweptRun& run : runs_) {
-        for (const FailurePoint& second : PointsOf(run.outcome.calls)) {
-            if (inCleanRun.count(second.operation) != 0)
-                continue;
-            const std::vector<FailurePoint> points = {run.point, second};
-            ++swept;
-            for (const std::string& problem : Problems(RunFailing(points), points))
-                failures.push_back(Describe(points) + ": " + problem);
-        }
-    }
-    RecordProperty("failure_road_points", swept);
-    std::cout << "[ sweep    ] " << swept << " failure points on the failure roads\n";
-    EXPECT_GT(swept, 0);
-    EXPECT_EQ(Join(failures), "");
-}
-
-// A call that breaks for good, from its first use on, or from the message
-// loop's start on (a device that stops presenting, a context that can no
-// longer be had): the program still ends on Escape and gives everything
-// back. Not the calls that bring in input and messages: with any of those
-// gone for good, no program could see Escape or its own quit.
-TEST_F(FaultSweep, EveryCallBrokenForGoodFromItsFirstUseOrTheLoopOn)
-{
-    const std::set<std::string> carryInput = {
+    const std::vector<test::RecordedCall> calls = RunProgram([] {}).calls;
+    const std::set<std::string> input = {
         "PeekMessageA", "DispatchMessageA", "DefWindowProcA", "PostMessageA", "GetAsyncKeyState"};
-    std::map<std::string, int> first, firstInLoop;
     std::map<std::string, int> seen;
+    std::set<std::string> seenInLoop;
+    std::set<std::pair<std::string, int>> points;
     bool inLoop = false;
-    for (const test::RecordedCall& call : base_.calls) {
-        inLoop = inLoop || call.operation == "PeekMessageA";
+    for (const test::RecordedCall& call : calls) {
         const int nth = ++seen[call.operation];
-        first.emplace(call.operation, nth);
-        if (inLoop)
-            firstInLoop.emplace(call.operation, nth);
+        inLoop = inLoop || call.operation == "PeekMessageA";
+        const bool firstInLoop = inLoop && seenInLoop.insert(call.operation).second;
+        if (fault.count == 1 || (input.count(call.operation) == 0 && (nth == 1 || firstInLoop)))
+            points.insert({call.operation, nth});
     }
-
-    std::vector<FailurePoint> points;
-    for (const auto& starts : {first, firstInLoop})
-        for (const auto& [operation, nth] : starts)
-            if (carryInput.count(operation) == 0)
-                points.push_back({operation, nth, true});
-
-    std::vector<std::string> failures;
-    for (const FailurePoint& point : points)
-        for (const std::string& problem : Problems(RunFailing({point}), {point}))
-            failures.push_back(Describe({point}) + ": " + problem);
-    RecordProperty("broken_for_good_points", static_cast<int>(points.size()));
-    std::cout << "[ sweep    ] " << points.size() << " calls broken for good\n";
-    EXPECT_GT(points.size(), 40u);
-    EXPECT_EQ(Join(failures), "");
-}
-
-// A paint that cannot begin must still validate the window: paint messages
-// go before frames, so a window left invalid would get nothing but WM_PAINT
-// from then on, and no frame would ever see Escape.
-TEST(PaintWithoutAContext, WindowIsValidatedAndFramesRunOnToEscape)
-{
-    const Outcome outcome = RunProgram([] { test::FailCall("BeginPaint", 1, -1); });
-    EXPECT_EQ(Join(Problems(outcome, {{"BeginPaint", 1, true}})), "");
-    EXPECT_GE(outcome.flips, ESCAPE_AT_FLIP);
-    EXPECT_LT(outcome.passes, ESCAPE_AT_PASS) << "frames were not held up by paint messages";
-    std::vector<std::string> paintCalls;
-    for (const test::RecordedCall& call : outcome.calls)
-        if (call.operation == "BeginPaint" || call.operation == "EndPaint"
-            || call.operation == "ValidateRect")
-            paintCalls.push_back(call.operation);
-    EXPECT_EQ(paintCalls, (std::vector<std::string>{"BeginPaint", "ValidateRect"}))
-        << "no EndPaint with a record BeginPaint did not fill";
-}
-
-// ---- Surfaces lost while the program runs ----------------------------------
-
-IDirectDrawSurface* Primary()
-{
-    return DisplayState.PrimarySurface;
-}
-
-IDirectDrawSurface* Back()
-{
-    return DisplayState.BackBuffer;
-}
-
-struct LossCase {
-    const char* name;
-    std::vector<IDirectDrawSurface* (*)()> surfaces;
-    bool chain;  // the flipping chain is lost: no frame reaches the screen again
-};
-
-void PrintTo(const LossCase& loss, std::ostream* out)
-{
-    *out << loss.name;
-}
-
-IDirectDrawSurface* Grass()
-{
-    return DisplayState.TileSurfaces[0];
-}
-
-IDirectDrawSurface* House()
-{
-    return DisplayState.TileSurfaces[11];
-}
-
-class LostSurfaces : public testing::TestWithParam<LossCase> { };
-
-// Lost at the first flip. The program neither looks for lost surfaces nor
-// restores them, so it must run on through the failing calls to Escape.
-TEST_P(LostSurfaces, ProgramRunsOnToEscapeAndEndsClean)
-{
-    const LossCase& loss = GetParam();
-    size_t lostAt = 0;
-    const Outcome outcome = RunProgram([] {},
-        [&](int flip) {
-            if (flip != 1)
-                return;
-            for (auto surface : loss.surfaces)
-                test::MarkSurfaceLost(surface());
-            lostAt = test::RecordedCalls().size();
-        });
-    EXPECT_EQ(Join(Problems(outcome, {})), "");
-    ASSERT_GT(lostAt, 0u);
-
-    const auto framesAfter
-        = std::count_if(outcome.calls.begin() + static_cast<long>(lostAt), outcome.calls.end(),
-            [](const test::RecordedCall& call) { return call.operation == "Flip"; });
-    EXPECT_GE(framesAfter, ESCAPE_AT_FLIP) << "frames go on being made";
-    if (loss.chain)
-        EXPECT_EQ(outcome.flips, 1) << "nothing restores the chain";
-    else
-        EXPECT_GT(outcome.flips, ESCAPE_AT_FLIP - 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, LostSurfaces,
-    testing::Values(LossCase{"Primary", {Primary}, true}, LossCase{"BackBuffer", {Back}, true},
-        LossCase{"GrassTile", {Grass}, false}, LossCase{"HouseTile", {House}, false},
-        LossCase{"ChainAndTiles", {Primary, Grass, House}, true}),
-    [](const testing::TestParamInfo<LossCase>& info) { return info.param.name; });
-
-// A tile surface lost while its picture is being loaded is restored before
-// the picture is drawn into it: the run goes on as if nothing happened.
-TEST(LostSurfacesAtLoading, TileLostWhileLoadingIsRestoredAndShowsItsPicture)
-{
-    for (int tile : {0, 5, 11}) {
-        SCOPED_TRACE("tile " + std::to_string(tile));
-        int loads = 0;
-        bool showsPicture = false;
-        const Outcome outcome = RunProgram(
-            [&] {
-                test::OnCall("LoadImageA", [&] {
-                    if (++loads == tile + 1)
-                        test::MarkSurfaceLost(DisplayState.TileSurfaces[tile]);
-                });
-            },
-            [&](int flip) {
-                if (flip == 1)
-                    showsPicture = test::ReadSurface(DisplayState.TileSurfaces[tile]).values
-                        == reference::AllTilePictures()[tile];
-            });
-        EXPECT_EQ(Join(Problems(outcome, {})), "");
-        EXPECT_FALSE(TileLoadFailed(outcome)) << "the tile loaded";
-        EXPECT_GE(outcome.flips, ESCAPE_AT_FLIP);
-        EXPECT_TRUE(showsPicture);
+    EXPECT_GT(points.size(), fault.count == 1 ? 500u : 30u);
+    for (const auto& [call, nth] : points) {
+        const Fault one = {fault.name, call.c_str(), nth, fault.count, "", ENDS};
+        EXPECT_EQ(Problems(one), "") << call << " #" << nth;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultSweep, testing::ValuesIn(FAULTS),
+    [](const testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -1,15 +1,17 @@
-// One frame on the layer: what reaches the screen, and the order of the
-// steps. Tile pictures whose pixels encode their own tile and position make
-// any misplaced piece show.
+// What the screen shows: frames on the program's own display, whose tile
+// pictures encode their own tile and position so that any misplaced piece
+// shows; the greeting and the legend; and the whole program scrolling over
+// the committed pictures.
 #include "display/display_setup.h"
 #include "display/display_state.h"
+#include "layer/layer_fixture.h"
 #include "mapview/frame.h"
 #include "mapview/tile_map.h"
 #include "mapview/view_position.h"
-#include "program/program_display_fixture.h"
+#include "program/program_run.h"
+#include "support/tile_reference.h"
 
-#include <algorithm>
-#include <string>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {
@@ -28,39 +30,28 @@ uint16_t MapPixel(int32_t x, int32_t y)
         TileMap[(y / TILE_SIZE) * MAP_COLUMNS + x / TILE_SIZE], x % TILE_SIZE, y % TILE_SIZE);
 }
 
-// The frame's pixels, outside the legend's band at the top-left, that do not
-// show the map pixel under them.
-int WrongPixels(const test::Pixels& frame, int32_t right, int32_t bottom)
-{
-    int wrong = 0;
-    for (int y = 0; y < SCREEN_HEIGHT; ++y)
-        for (int x = 0; x < SCREEN_WIDTH; ++x)
-            wrong += (y >= 20 || x >= 400)
-                && frame.at(x, y) != MapPixel(right - SCREEN_WIDTH + x, bottom - SCREEN_HEIGHT + y);
-    return wrong;
-}
-
-std::vector<std::string> Operations(const std::vector<test::RecordedCall>& calls)
-{
-    std::vector<std::string> names;
-    for (const test::RecordedCall& call : calls)
-        names.push_back(call.operation);
-    return names;
-}
-
-class Frame : public ProgramDisplayTest {
+class Frame : public layertest::LayerTest {
 protected:
     void SetUp() override
     {
-        ProgramDisplayTest::SetUp();
-        if (HasFatalFailure())
-            return;
+        LayerTest::SetUp();
+        DisplayState = {};
+        DisplayState.MainWindow = window;
+        ASSERT_EQ(InitDisplay(window), 1);
+        greeting = test::VisibleFrame();
         for (int tile = 0; tile < TILE_COUNT; ++tile)
             layertest::Fill(DisplayState.TileSurfaces[tile],
                 [tile](int x, int y) { return Encoded(tile, x, y); });
         viewRight = 640;
         viewBottom = 480;
     }
+    void TearDown() override
+    {
+        DisplayState = {};
+        LayerTest::TearDown();
+    }
+
+    test::Pixels greeting;  // the screen right after the display's setup
 };
 
 TEST_F(Frame, EveryPixelShowsTheMapPixelUnderItFrameAfterFrame)
@@ -73,76 +64,74 @@ TEST_F(Frame, EveryPixelShowsTheMapPixelUnderItFrameAfterFrame)
         viewRight = right;
         viewBottom = bottom;
         UpdateFrame();
-        EXPECT_EQ(WrongPixels(test::VisibleFrame(), right, bottom), 0) << right << ", " << bottom;
+        const test::Pixels frame = test::VisibleFrame();
+        int wrong = 0;
+        for (int y = 0; y < SCREEN_HEIGHT; ++y)
+            for (int x = 0; x < SCREEN_WIDTH; ++x)
+                wrong += (y >= 20 || x >= 400)
+                    && frame.at(x, y) != MapPixel(right - 640 + x, bottom - 480 + y);
+        EXPECT_EQ(wrong, 0) << right << ", " << bottom;
     }
 }
 
-TEST_F(Frame, StepsRunInOrderInputBlitsLegendFlipWithTheLegendYellowOnBlue)
+// The greeting, straight on the visible surface after the setup, and the
+// legend that each frame draws over the map: yellow letters on a blue band
+// from the screen's very corner, nothing of them far to the right. A frame
+// without the back buffer's device context goes without its legend.
+TEST_F(Frame, TextStandsOnABlueBandFromTheTopLeftCorner)
 {
-    test::StartRecording();
-    UpdateFrame();
-    const std::vector<test::RecordedCall> calls = test::StopRecording();
-    std::vector<std::string> expected(5, "GetAsyncKeyState");
-    expected.insert(expected.end(), 80, "BltFast");
-    for (const char* op : {"GetDC", "SetBkColor", "SetTextColor", "TextOutA", "ReleaseDC", "Flip"})
-        expected.push_back(op);
-    EXPECT_EQ(Operations(calls), expected);
-    for (const test::RecordedCall& call : calls) {
-        if (call.operation == "BltFast" || call.operation == "GetDC" || call.operation == "Flip") {
-            EXPECT_EQ(call.object,
-                call.operation == "Flip" ? DisplayState.PrimarySurface : DisplayState.BackBuffer);
-        }
+    struct Case {
+        const char* what;
+        int frames;
+        bool firstContextFails;
+        bool band;
+    };
+    for (Case c : {Case{"greeting", 0, false, true}, {"legend", 1, false, true},
+             {"frame without a context", 1, true, false}, {"the next frame", 2, true, true}}) {
+        SCOPED_TRACE(c.what);
+        if (c.firstContextFails)
+            test::FailCall("GetDC", 1, 1, DisplayState.BackBuffer);
+        for (int i = 0; i < c.frames; ++i)
+            UpdateFrame();
+        const test::Pixels screen = c.frames == 0 ? greeting : test::VisibleFrame();
+        int blue = 0, yellow = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 400; ++x) {
+                blue += screen.at(x, y) == 0x001F;
+                yellow += screen.at(x, y) == 0xFFE0;
+            }
+        const uint16_t corner = screen.at(0, 0);
+        EXPECT_EQ(corner == 0x001F || corner == 0xFFE0, c.band) << std::hex << corner;
+        EXPECT_EQ(blue > 200 && yellow > 50, c.band) << blue << " blue, " << yellow << " yellow";
+        EXPECT_TRUE(screen.at(600, 8) != 0x001F && screen.at(600, 8) != 0xFFE0);
+        EXPECT_TRUE(c.band || corner == MapPixel(0, 0)) << "the corner shows the map";
     }
-
-    const test::Pixels frame = test::VisibleFrame();
-    int blue = 0, yellow = 0;
-    for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 400; ++x) {
-            blue += frame.at(x, y) == 0x001F;
-            yellow += frame.at(x, y) == 0xFFE0;
-        }
-    EXPECT_GT(blue, 1000);
-    EXPECT_GT(yellow, 200);
-    EXPECT_EQ(frame.at(2, 2), 0x001F) << "the band starts at the corner";
 }
 
-TEST_F(Frame, EscapeAsksToCloseInEveryFrameAndTheFrameStillRuns)
+// The whole program over the committed pictures: the first frames at the
+// map's corner, then a held arrow moves the view four pixels a frame, and
+// every frame shows the map under it.
+TEST(Program, StartsAtTheMapCornerAndAHeldArrowScrollsFourPixelsAFrame)
 {
-    test::HoldKey(VK_ESCAPE);
-    test::HoldKey(VK_RIGHT);
-    const int flipsBefore = test::FlipCount();
-    for (int i = 0; i < 3; ++i)
-        UpdateFrame();
-    EXPECT_EQ(test::FlipCount(), flipsBefore + 3);
-    EXPECT_EQ(viewRight, 652) << "the arrow held with Escape still moves the view";
-    EXPECT_EQ(WrongPixels(test::VisibleFrame(), 652, 480), 0);
-    int closes = 0;
-    MSG message;
-    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE) != 0) {
-        if (message.message == WM_CLOSE) {
-            EXPECT_TRUE(message.hwnd == window && message.wParam == 0 && message.lParam == 0);
-            ++closes;
-        } else {
-            DispatchMessageA(&message);  // the window's paint, so the queue empties
-        }
-    }
-    EXPECT_EQ(closes, 3);
-}
-
-TEST_F(Frame, FailingDeviceContextDropsOnlyTheLegend)
-{
-    test::FailCall("GetDC", 1, 1, DisplayState.BackBuffer);
-    test::StartRecording();
-    UpdateFrame();
-    const std::vector<std::string> ops = Operations(test::StopRecording());
-    EXPECT_EQ(ops.back(), "Flip");
-    EXPECT_EQ(std::count(ops.begin(), ops.end(), "TextOutA")
-            + std::count(ops.begin(), ops.end(), "ReleaseDC"),
-        0);
-    EXPECT_EQ(test::VisibleFrame().at(0, 0), MapPixel(0, 0)) << "the corner shows the map too";
-    EXPECT_EQ(test::VisibleFrame().at(100, 10), MapPixel(100, 10));
-    UpdateFrame();
-    EXPECT_EQ(test::VisibleFrame().at(2, 2), 0x001F) << "the next frame has its legend again";
+    std::vector<int32_t> rights;
+    int wrongFrames = 0;
+    const programrun::Outcome outcome = programrun::RunProgram([] {},
+        [&](int frame) {
+            rights.push_back(viewRight);
+            wrongFrames
+                += reference::WrongFramePixels(test::VisibleFrame().values, viewRight, viewBottom)
+                != 0;
+            if (frame == 2)
+                test::HoldKey(VK_RIGHT);
+        },
+        12);
+    EXPECT_EQ(outcome.exitCode, 0);
+    ASSERT_GE(rights.size(), 12u);
+    EXPECT_EQ(rights[0], 640);
+    EXPECT_EQ(rights[1], 640);
+    for (size_t i = 2; i < 12; ++i)
+        EXPECT_EQ(rights[i], rights[i - 1] + 4) << "frame " << i + 1;
+    EXPECT_EQ(wrongFrames, 0);
 }
 
 }  // namespace
