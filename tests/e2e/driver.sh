@@ -63,12 +63,11 @@ same_as_view() {
   local shot=$1 ref=$work/view_$2_$3.ppm
   [ -f "$ref" ] || { "$renders/render_view" "$2" "$3" "$work/view.png" && to_ppm "$work/view.png" "$ref"; } || return 2
   [[ $shot == *.ppm ]] || { to_ppm "$shot" "$work/shot.ppm" && shot=$work/shot.ppm; }
-  "$compare" same "$shot" "$ref" --skip-rows "$legend_rows" --tolerance "$tolerance"
+  "$compare" "$shot" "$ref" "$legend_rows" "$tolerance"
 }
 # The viewRight of the view at the map's top that a PPM picture shows, or nothing.
 find_view_right() {
-  "$compare" find-right "$1" "$work/strip.ppm" --view-bottom 480 --skip-rows 16 \
-    --tolerance "$tolerance" >"$work/find.log" 2>&1
+  "$compare" "$1" "$work/strip.ppm" 16 "$tolerance" 480 >"$work/find.log" 2>&1
   sed -n '1s/^viewRight //p' "$work/find.log"
 }
 
@@ -78,24 +77,24 @@ check_comparer() {
   mkdir -p "$d" && convert -size 2048x480 xc:gray -colorspace sRGB -type TrueColor -seed 11 \
     +noise Random -depth 8 "ppm:$d/strip.ppm" && to_ppm "$d/strip.ppm" "$d/view.ppm" -crop 640x480+148+0 || return 1
   head -c 5000 "$d/view.ppm" >"$d/cut.ppm"
-  "$compare" same "$d/view.ppm" "$d/cut.ppm" 2>/dev/null; [ $? = 2 ] || return 1
-  [ "$("$compare" find-right "$d/view.ppm" "$d/strip.ppm" --view-bottom 480 | grep viewRight | paste -sd ' ')" = "viewRight 788" ] || return 1
+  "$compare" "$d/view.ppm" "$d/cut.ppm" 0 0 2>/dev/null; [ $? = 2 ] || return 1
+  [ "$("$compare" "$d/view.ppm" "$d/strip.ppm" 0 7 480 | grep viewRight | paste -sd ' ')" = "viewRight 788" ] || return 1
   # Views lie 4 pixels apart.
   to_ppm "$d/strip.ppm" "$d/between.ppm" -crop 640x480+150+0 || return 1
-  "$compare" find-right "$d/between.ppm" "$d/strip.ppm" --view-bottom 480 >/dev/null && return 1
-  # exit status | comparer options | what is done to the picture
-  while IFS='|' read -r want options edit; do
+  "$compare" "$d/between.ppm" "$d/strip.ppm" 0 0 480 >/dev/null && return 1
+  # exit status, rows skipped, tolerance, what is done to the picture
+  while read -r want skip levels edit; do
     # shellcheck disable=SC2086  # words
-    to_ppm "$d/view.ppm" "$d/edited.ppm" $edit && "$compare" same "$d/view.ppm" "$d/edited.ppm" $options >/dev/null
-    [ $? = "$want" ] || { echo "comparer: '$edit' with '$options' is not judged $want"; return 1; }
+    to_ppm "$d/view.ppm" "$d/edited.ppm" $edit && "$compare" "$d/view.ppm" "$d/edited.ppm" "$skip" "$levels" >/dev/null
+    [ $? = "$want" ] || { echo "comparer: '$edit' skipping $skip rows, within $levels, is not judged $want"; return 1; }
   done <<'EOF'
-1|--tolerance 7|-roll +1+0
-0|--skip-rows 16|-region 640x16+0+0 -negate
-1|--skip-rows 15|-region 640x16+0+0 -negate
-0|--tolerance 7|-evaluate subtract 2.745098%
-1|--tolerance 7|-channel R -evaluate subtract 3.137255% +channel
-1|--tolerance 7|-channel G -evaluate subtract 3.137255% +channel
-1|--tolerance 7|-channel B -evaluate subtract 3.137255% +channel
+1 0 7 -roll +1+0
+0 16 0 -region 640x16+0+0 -negate
+1 15 0 -region 640x16+0+0 -negate
+0 0 7 -evaluate subtract 2.745098%
+1 0 7 -channel R -evaluate subtract 3.137255% +channel
+1 0 7 -channel G -evaluate subtract 3.137255% +channel
+1 0 7 -channel B -evaluate subtract 3.137255% +channel
 EOF
 }
 

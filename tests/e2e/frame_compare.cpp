@@ -1,12 +1,12 @@
 // Compares screenshots of the program with frames rendered on the headless
 // backend, as binary PPM (P6, 8 bits a channel) as ImageMagick writes them.
-//   frame_compare same <a.ppm> <b.ppm> [--skip-rows N] [--tolerance T]
-//       Exit 0 when every pixel below the first N rows agrees within T levels
-//       in each channel, 1 when some do not, 2 on bad input.
-//   frame_compare find-right <shot.ppm> <map.ppm> --view-bottom B [options as above]
+//   frame_compare <shot.ppm> <frame.ppm> <skip rows> <tolerance>
+//       Exit 0 when every pixel below the rows skipped agrees within the
+//       tolerance (levels) in each channel, 1 when some do not, 2 on bad input.
+//   frame_compare <shot.ppm> <map.ppm> <skip rows> <tolerance> <view bottom>
 //       Prints "viewRight V" for every view V = width + 4k whose window onto
-//       the map (rows B - height to B - 1) agrees so with the shot; exit 0
-//       when one does, 1 when none does, 2 on bad input.
+//       the map (its rows above the view's bottom) agrees so with the shot;
+//       exit 0 when one does, 1 when none does, 2 on bad input.
 #include <cctype>
 #include <climits>
 #include <cstdio>
@@ -61,28 +61,19 @@ long Differing(const Picture& shot, const Picture& other, int left, int top, int
 
 int main(int argc, char** argv)
 {
-    const bool same = argc > 1 && std::strcmp(argv[1], "same") == 0;
-    int options[3] = {0, 0, -1};  // --skip-rows, --tolerance, --view-bottom
-    const char* names[3] = {"--skip-rows", "--tolerance", "--view-bottom"};
-    bool ok = argc >= 4 && argc % 2 == 0 && (same || std::strcmp(argv[1], "find-right") == 0);
-    for (int i = 4; ok && i < argc; i += 2) {
-        int o = 0;
-        while (o < 3 && std::strcmp(argv[i], names[o]) != 0)
-            ++o;
-        ok = o < 3;
-        if (ok)
-            options[o] = std::atoi(argv[i + 1]);
-    }
     Picture shot, other;
-    if (!ok)
+    if (argc != 5 && argc != 6) {
         std::fprintf(stderr,
-            "usage: frame_compare same|find-right <shot.ppm> <other.ppm> "
-            "[--view-bottom B] [--skip-rows N] [--tolerance T]\n");
-    if (!ok || !Read(argv[2], shot) || !Read(argv[3], other))
+            "usage: frame_compare <shot.ppm> <frame or map.ppm> <skip rows> <tolerance> "
+            "[<view bottom>]\n");
+        return 2;
+    }
+    if (!Read(argv[1], shot) || !Read(argv[2], other))
         return 2;
     // "same" is the one view that covers the whole of the other picture.
-    const int skipRows = options[0], tolerance = options[1];
-    const int top = same ? 0 : options[2] - shot.height, bottom = same ? shot.height : options[2];
+    const bool same = argc == 5;
+    const int skipRows = std::atoi(argv[3]), tolerance = std::atoi(argv[4]);
+    const int bottom = same ? shot.height : std::atoi(argv[5]), top = bottom - shot.height;
     if (same && (shot.width != other.width || shot.height != other.height)) {
         std::printf("the sizes differ\n");
         return 1;
