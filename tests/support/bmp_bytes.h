@@ -1,45 +1,30 @@
 // BMP bytes for tests: a .bmp file or a packed DIB (an RT_BITMAP resource's
 // data) from raw pixel values given top-down, and a temporary folder to write
 // files into. Plain C++ and GoogleTest only, so it also serves the suites
-// built for Windows.
+// built for Windows, where the real platform reads what it builds.
 #pragma once
 
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace bmptest {
 
 struct BmpShape {
-    int32_t width;
-    int32_t height;  // negative: rows stored top-down
-    uint16_t bitCount;
-    uint32_t compression;  // 0 for BI_RGB, 3 for BI_BITFIELDS
-    uint32_t headerSize;  // 12, 40, 108 or 124
-    // The colour table as 0xXXRRGGBB: XX is the entry's reserved byte.
-    std::vector<uint32_t> palette;
-    std::vector<uint32_t> masks;  // red, green, blue for BI_BITFIELDS
-    int64_t colorsUsed;  // -1: the palette's size
-
-    BmpShape(int32_t width = 1, int32_t height = 1, uint16_t bitCount = 24,
-        uint32_t compression = 0, uint32_t headerSize = 40, std::vector<uint32_t> palette = {},
-        std::vector<uint32_t> masks = {}, int64_t colorsUsed = -1)
-        : width(width)
-        , height(height)
-        , bitCount(bitCount)
-        , compression(compression)
-        , headerSize(headerSize)
-        , palette(std::move(palette))
-        , masks(std::move(masks))
-        , colorsUsed(colorsUsed)
-    {
-    }
+    int32_t width = 1;
+    int32_t height = 1;  // negative: rows stored top-down
+    uint16_t bitCount = 24;
+    uint32_t compression = 0;  // 0 for BI_RGB, 3 for BI_BITFIELDS
+    uint32_t headerSize = 40;  // 12, 40, 108 or 124
+    std::vector<uint32_t> palette = {};  // 0xXXRRGGBB: XX is the entry's reserved byte
+    std::vector<uint32_t> masks = {};  // red, green, blue for BI_BITFIELDS
+    int64_t colorsUsed = -1;  // -1: the palette's size
 };
 
 inline void Put(std::vector<uint8_t>& out, size_t at, uint32_t value, int bytes)
@@ -54,64 +39,51 @@ inline std::vector<uint8_t> BuildBmp(
     const BmpShape& shape, const std::vector<uint32_t>& pixels, bool withFileHeader)
 {
     const bool core = shape.headerSize == 12;
-    const uint32_t rows = shape.height < 0 ? static_cast<uint32_t>(-int64_t{shape.height})
-                                           : static_cast<uint32_t>(shape.height);
+    const uint32_t rows = static_cast<uint32_t>(std::abs(int64_t{shape.height}));
     const size_t stride = (static_cast<size_t>(shape.width) * shape.bitCount + 31) / 32 * 4;
     const size_t h = withFileHeader ? 14 : 0;
-    const bool separateMasks = shape.compression == 3 && shape.headerSize == 40;
     const size_t entryBytes = core ? 3 : 4;
-    const size_t tableStart = h + shape.headerSize + (separateMasks ? 12 : 0);
+    // Masks follow a 40-byte header, or sit inside a longer one; either way
+    // they start 40 bytes after the header's start.
+    const size_t tableStart
+        = h + shape.headerSize + (shape.compression == 3 && shape.headerSize == 40 ? 12 : 0);
     const size_t pixelStart = tableStart + shape.palette.size() * entryBytes;
     std::vector<uint8_t> out(pixelStart + stride * rows, 0);
-
     if (withFileHeader) {
-        out[0] = 'B';
-        out[1] = 'M';
+        Put(out, 0, 'B' | 'M' << 8, 2);
         Put(out, 2, static_cast<uint32_t>(out.size()), 4);
         Put(out, 10, static_cast<uint32_t>(pixelStart), 4);
     }
     Put(out, h, shape.headerSize, 4);
-    if (core) {
-        Put(out, h + 4, static_cast<uint32_t>(shape.width), 2);
-        Put(out, h + 6, static_cast<uint32_t>(shape.height), 2);
-        Put(out, h + 8, 1, 2);
-        Put(out, h + 10, shape.bitCount, 2);
-    } else {
-        Put(out, h + 4, static_cast<uint32_t>(shape.width), 4);
-        Put(out, h + 8, static_cast<uint32_t>(shape.height), 4);
-        Put(out, h + 12, 1, 2);
-        Put(out, h + 14, shape.bitCount, 2);
+    const int field = core ? 2 : 4;  // the core header's sizes are 16-bit
+    Put(out, h + 4, static_cast<uint32_t>(shape.width), field);
+    Put(out, h + 4 + field, static_cast<uint32_t>(shape.height), field);
+    Put(out, h + 4 + 2 * field, 1, 2);
+    Put(out, h + 6 + 2 * field, shape.bitCount, 2);
+    if (!core) {
         Put(out, h + 16, shape.compression, 4);
         Put(out, h + 20, static_cast<uint32_t>(stride * rows), 4);
-        Put(out, h + 24, 2834, 4);
-        Put(out, h + 28, 2834, 4);
         const int64_t used
             = shape.colorsUsed >= 0 ? shape.colorsUsed : static_cast<int64_t>(shape.palette.size());
         Put(out, h + 32, static_cast<uint32_t>(used), 4);
-        // Masks follow a 40-byte header, or sit inside a longer one; either
-        // way they start 40 bytes after the header's start.
         for (size_t i = 0; i < shape.masks.size() && i < 3; ++i)
             Put(out, h + 40 + 4 * i, shape.masks[i], 4);
     }
     for (size_t i = 0; i < shape.palette.size(); ++i)
         Put(out, tableStart + i * entryBytes, shape.palette[i], static_cast<int>(entryBytes));
-
     for (uint32_t y = 0; y < rows; ++y) {
         // Bottom-up files store the picture's last row first.
         const size_t row = pixelStart + (shape.height < 0 ? y : rows - 1 - y) * stride;
         for (int32_t x = 0; x < shape.width; ++x) {
             const uint32_t value = pixels[static_cast<size_t>(y) * shape.width + x];
-            switch (shape.bitCount) {
-            case 1:
-                out[row + x / 8] |= static_cast<uint8_t>((value & 1) << (7 - x % 8));
-                break;
-            case 4:
-                out[row + x / 2] |= static_cast<uint8_t>((value & 0xF) << (x % 2 == 0 ? 4 : 0));
-                break;
-            default:
+            if (shape.bitCount < 8) {
+                const int perByte = 8 / shape.bitCount;
+                const int shift = (perByte - 1 - x % perByte) * shape.bitCount;
+                out[row + x / perByte]
+                    |= static_cast<uint8_t>((value & 0xFF >> (8 - shape.bitCount)) << shift);
+            } else {
                 Put(out, row + static_cast<size_t>(x) * shape.bitCount / 8, value,
                     shape.bitCount / 8);
-                break;
             }
         }
     }
