@@ -1,12 +1,10 @@
 // The layer's BMP reader and LoadImageA on top of it: the pixels of layouts
 // that the shared LoadImage checks do not reach (the fuzz corpus's replay
-// shows what is refused), exact nearest-neighbour scaling, and the call's
-// refusals, which leave no object behind.
+// shows what is refused), and the call's refusals, which leave no object.
 #include "layer/layer_fixture.h"
 #include "platform/layer/bmp_reader.h"
 #include "support/bmp_bytes.h"
 
-#include <string>
 #include <vector>
 
 namespace layertest {
@@ -48,43 +46,6 @@ protected:
         LayerTest::TearDown();
     }
 };
-
-// Each result pixel comes from source column x * width / cx and row
-// y * height / cy, the picture's top row on top however it is stored.
-TEST_F(LoadImageOnTheLayer, ScalesToTheNearestSourcePixelAndKeepsTopDownRowsOnTop)
-{
-    const std::vector<uint32_t> source = bmptest::PixelsOf(
-        3, 2, [](int x, int y) { return static_cast<uint32_t>((x + 1) << 20 | (y + 1) << 12); });
-    test::RegisterResource("PICTURE", RT_BITMAP, BuildBmp({3, 2}, source, false));
-    test::RegisterResource(MAKEINTRESOURCEA(7), RT_BITMAP, BuildBmp({3, -2}, source, false));
-    bmptest::TempFolder folder;
-    const std::string path = folder.Write("top_down.bmp", BuildBmp({3, -2}, source, true));
-    struct Request {
-        LPCSTR name;
-        int cx, cy;
-        std::vector<int> columns, rows;  // source column and row of each result pixel
-    };
-    for (const Request& r : {Request{"picture", 0, 0, {0, 1, 2}, {0, 1}},
-             {"PICTURE", 5, 4, {0, 0, 1, 1, 2}, {0, 0, 1, 1}}, {"PICTURE", 2, 1, {0, 1}, {0}},
-             {"PICTURE", 6, 0, {0, 0, 1, 1, 2, 2}, {0, 1}},
-             {MAKEINTRESOURCEA(7), 0, 0, {0, 1, 2}, {0, 1}},
-             {path.c_str(), 0, 0, {0, 1, 2}, {0, 1}}}) {
-        const bool fromFile = r.name == path.c_str();
-        HANDLE image = LoadImageA(fromFile ? nullptr : GetModuleHandleA(nullptr), r.name,
-            IMAGE_BITMAP, r.cx, r.cy, fromFile ? LR_LOADFROMFILE : 0);
-        layer::gdi::Bitmap* bitmap = layer::gdi::FindBitmap(image);
-        ASSERT_NE(bitmap, nullptr);
-        ASSERT_EQ(
-            bitmap->width * bitmap->height, static_cast<int>(r.columns.size() * r.rows.size()));
-        for (size_t i = 0; i < r.columns.size() * r.rows.size(); ++i) {
-            const size_t x = i % r.columns.size(), y = i / r.columns.size();
-            EXPECT_EQ(layer::gdi::ColorToXrgb(bitmap->GetCanvas().Read(x, y)),
-                source[r.rows[y] * 3 + r.columns[x]])
-                << r.cx << " x " << r.cy << " pixel " << x << "," << y;
-        }
-        EXPECT_TRUE(DeleteObject(image));
-    }
-}
 
 // An icon, a flag not honoured, a negative size, one above the cap, no name,
 // a resource without a module, a missing one; a number, a folder or a

@@ -36,8 +36,8 @@ TEST(PresentPacer, KeepsWaitingPresentsOneRefreshFromTheLatestReturn)
              {-75, nanoseconds(16'666'667)}})
         EXPECT_EQ(PresentPacer(hz).Period(), period) << hz << " Hz, rounded up; unknown: 60 Hz";
 
-    // At 50 Hz: each step is (ms after start, a return there or a present
-    // handed then that waits or not, ms it must return at).
+    // At 50 Hz, in ms from the start: the returns so far, when the next
+    // present is handed over, whether it waits, and when it must return.
     const PresentPacer::Clock::time_point start{std::chrono::seconds(1000)};
     const auto at = [&](int ms) { return start + milliseconds(ms); };
     PresentPacer pacer(50);

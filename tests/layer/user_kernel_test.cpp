@@ -1,6 +1,5 @@
 // USER and kernel on the layer: the messages sent during creation and
-// destruction, messages to windows that are gone, the module's resources and
-// the debugger output.
+// destruction, and the module's resources.
 #include "layer_fixture.h"
 
 #include <string>
@@ -15,77 +14,47 @@ LRESULT createResult = 0;
 LRESULT CALLBACK WatchingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     seen.push_back(IsWindow(hwnd) ? message : 0);
-    if (message == WM_CREATE) {
-        // The platform's CREATESTRUCTA: lpCreateParams comes first.
-        EXPECT_EQ(*reinterpret_cast<void**>(lParam), &seen);
-        return createResult;
-    }
-    return message == WM_USER + 9 ? 1234 + wParam : DefWindowProcA(hwnd, message, wParam, lParam);
+    // The platform's CREATESTRUCTA: lpCreateParams comes first.
+    if (message == WM_CREATE)
+        return *reinterpret_cast<void**>(lParam) == &seen ? createResult : -1;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-class User : public LayerTest {
-protected:
-    void SetUp() override
-    {
-        LayerTest::SetUp();
-        DestroyWindow(window);
-        WNDCLASSEXA wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = WatchingProc;
-        wc.lpszClassName = "Watching_Class";
-        ASSERT_NE(RegisterClassExA(&wc), 0);
-        wc.lpszClassName = "watching_CLASS";
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(RegisterClassExA(&wc), 0) << "the same name in another case";
-        testing::internal::GetCapturedStderr();
-        seen.clear();
-        createResult = 0;
-    }
-    static HWND Make(DWORD style = WS_VISIBLE, const char* className = "WATCHING_CLASS")
-    {
-        return CreateWindowExA(WS_EX_TOPMOST, className, "title", WS_POPUP | style, 0, 0, 100, 100,
-            nullptr, nullptr, nullptr, &seen);
-    }
-};
+class User : public LayerTest { };
 
 TEST_F(User, CreateAndDestroySendTheirMessagesDuringTheCall)
 {
-    HWND hwnd = Make();  // class names ignore case
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = WatchingProc;
+    for (const char* name : {"Watching_Class", "watching_CLASS"}) {
+        wc.lpszClassName = name;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(RegisterClassExA(&wc) != 0, name[0] == 'W') << "class names ignore case";
+        testing::internal::GetCapturedStderr();
+    }
+    const auto make = [](const char* className) {
+        return CreateWindowExA(WS_EX_TOPMOST, className, "title", WS_POPUP | WS_VISIBLE, 0, 0, 100,
+            100, nullptr, nullptr, nullptr, &seen);
+    };
+    DestroyWindow(window);
+    HWND hwnd = make("WATCHING_CLASS");
     EXPECT_EQ(seen, std::vector<UINT>{WM_CREATE});
     EXPECT_TRUE(test::WindowIsInvalid(hwnd)) << "a visible window starts with a paint due";
     ASSERT_TRUE(DestroyWindow(hwnd));
     EXPECT_FALSE(DestroyWindow(hwnd)) << "only once";
     // WM_CLOSE's default handling destroys; others answer 0.
-    hwnd = Make();
+    hwnd = make("WATCHING_CLASS");
     EXPECT_EQ(DefWindowProcA(hwnd, WM_USER, 1, 2), 0);
     EXPECT_EQ(DefWindowProcA(hwnd, WM_CLOSE, 0, 0), 0);
     EXPECT_FALSE(IsWindow(hwnd));
     // A WM_CREATE answer of -1 fails the creation; so does an unknown class.
     createResult = -1;
-    EXPECT_EQ(Make(), nullptr);
-    EXPECT_EQ(Make(WS_VISIBLE, "NO_SUCH_CLASS"), nullptr);
+    EXPECT_EQ(make("WATCHING_CLASS"), nullptr);
+    EXPECT_EQ(make("NO_SUCH_CLASS"), nullptr);
     EXPECT_EQ(seen,
         (std::vector<UINT>{WM_CREATE, WM_DESTROY, WM_CREATE, WM_DESTROY, WM_CREATE, WM_DESTROY}));
     EXPECT_EQ(test::LiveWindows(), 0);
-}
-
-TEST_F(User, DispatchCallsTheProcedureAndWindowsThatAreGoneGetNothing)
-{
-    HWND hwnd = Make(0);
-    ASSERT_TRUE(PostMessageA(hwnd, WM_USER + 9, 3, 4));
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_FALSE(TranslateMessage(&msg));
-    EXPECT_EQ(DispatchMessageA(&msg), 1237);
-    ASSERT_TRUE(PostMessageA(hwnd, WM_USER + 1, 0, 0));
-    ASSERT_TRUE(DestroyWindow(hwnd));
-    EXPECT_EQ(test::PendingMessages(), 0) << "its waiting messages went with it";
-    seen.clear();
-    EXPECT_EQ(DispatchMessageA(&msg), 0);
-    EXPECT_TRUE(seen.empty());
-    EXPECT_FALSE(PostMessageA(hwnd, WM_CLOSE, 0, 0));
-    EXPECT_FALSE(PostMessageA(reinterpret_cast<HWND>(uintptr_t{0x1234}), WM_CLOSE, 0, 0));
-    EXPECT_EQ(test::PendingMessages(), 0);
 }
 
 std::vector<uint8_t> ResourceBytes(LPCSTR name, LPCSTR type)
@@ -126,20 +95,6 @@ TEST_F(User, ResourcesAreFoundByNameIgnoringCaseOrByIdUntilReset)
     test::ResetLayer();
     EXPECT_EQ(ResourceBytes("Test_Bitmap", RT_BITMAP), std::vector<uint8_t>{})
         << "a test's resources end with the reset";
-}
-
-TEST_F(User, DebugOutputGoesToStandardErrorAndIsCaptured)
-{
-    testing::internal::CaptureStderr();
-    OutputDebugStringA("handle is null\n");
-    OutputDebugStringA(nullptr);
-    OutputDebugStringA("ddcopybitmap failed\n");
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "handle is null\nddcopybitmap failed\n");
-    EXPECT_EQ(test::TakeDebugOutput(), "handle is null\nddcopybitmap failed\n");
-    EXPECT_EQ(test::TakeDebugOutput(), "");
-    OutputDebugStringA("x\n");
-    test::ResetLayer();
-    EXPECT_EQ(test::TakeDebugOutput(), "");
 }
 
 }  // namespace
