@@ -77,6 +77,9 @@ TEST_F(BitmapUtils, PaletteTakesTheColourTableAsFarAsTheBitmapHoldsOne)
     bmptest::Put(cut, 0, 0x7FFFFFF0u, 4);  // a header size past the data
     test::RegisterResource("FAR_TABLE", RT_BITMAP, cut);
     test::RegisterResource("TOO_SHORT", RT_BITMAP, {cut.begin(), cut.begin() + 20});
+    // A longer header passes a resource's test, not a file's.
+    const std::vector<uint8_t> v4
+        = bmptest::BuildBmp({4, 4, 8, 0, 108, colors, {}, 0}, std::vector<uint32_t>(16, 0), true);
     const std::vector<uint8_t> small = bmptest::Bmp24(8, 8, Gradient, true);
     const std::vector<uint8_t> large = bmptest::Bmp24(32, 12, Gradient, true);
     // A resource wins over a file of the same name, though it has no table.
@@ -94,6 +97,7 @@ TEST_F(BitmapUtils, PaletteTakesTheColourTableAsFarAsTheBitmapHoldsOne)
         // 8 x 8 ends inside the table; 32 x 12 reaches past its 1024 bytes.
         {File("small.bmp", small, SIZE_MAX), false, {small.begin() + 54, small.end()}, false},
         {File("large.bmp", large, SIZE_MAX), false, {large.begin() + 54, large.end()}, false},
+        {File("v4.bmp", v4, SIZE_MAX), false, {v4.begin() + 54, v4.end()}, false},
         {File("headers.bmp", file, 54), false, {}, true}, {"", false, {}, false},
         {"NO_SUCH_BITMAP", false, {}, false}, {"TOO_SHORT", false, {}, false},
         {"FAR_TABLE", false, {}, false}, {both, false, {}, false},

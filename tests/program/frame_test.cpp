@@ -47,7 +47,9 @@ protected:
     }
     void TearDown() override
     {
-        DisplayState = {};
+        // The display goes once; a second release finds nothing to give back.
+        EXPECT_EQ(ReleaseDisplay(), 1);
+        EXPECT_EQ(ReleaseDisplay(), 0);
         LayerTest::TearDown();
     }
 
