@@ -73,7 +73,7 @@ find_view_right() {
 
 # The comparer on pictures made to differ from a noise strip's window at viewRight 788.
 check_comparer() {
-  local d=$work/selftest want options edit
+  local d=$work/selftest want skip levels edit
   mkdir -p "$d" && convert -size 2048x480 xc:gray -colorspace sRGB -type TrueColor -seed 11 \
     +noise Random -depth 8 "ppm:$d/strip.ppm" && to_ppm "$d/strip.ppm" "$d/view.ppm" -crop 640x480+148+0 || return 1
   head -c 5000 "$d/view.ppm" >"$d/cut.ppm"
