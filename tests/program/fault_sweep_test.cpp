@@ -26,16 +26,9 @@ enum Then {
     NO_TILES,  // every tile is tried, then one quit ends the run; no frame, the window stays
 };
 
-// What happens just before the call instead of, or as well as, a failure.
-enum Event {
-    NONE = 0,
-    PRIMARY_LOST = 1,
-    BACK_LOST = 2,
-    GRASS_LOST = 4,
-    HOUSE_LOST = 8,
-    SIXTH_TILE_LOST = 16,
-    DESKTOP_CLOSE = 32
-};
+// What may happen just before the call: a tile surface (by index) or one of
+// these is lost, or the desktop asks the program to close.
+constexpr int PRIMARY = -1, BACK_BUFFER = -2, DESKTOP_CLOSE = -3;
 
 struct Fault {
     const char* name;
@@ -44,7 +37,7 @@ struct Fault {
     int count;  // how many fail from there: -1 every one, 0 none
     const char* follows;  // the calls made right after it; "Name*n" n times, "." the end
     Then then;
-    int event = NONE;
+    std::vector<int> events = {};
 };
 
 void PrintTo(const Fault& fault, std::ostream* out)
@@ -69,7 +62,7 @@ const Fault FAULTS[] = {
     {"DesktopClose", "Flip", 1, 0,
         "PeekMessageA TranslateMessage DispatchMessageA DefWindowProcA PostQuitMessage "
         "PeekMessageA Release*14 .",
-        ENDS, DESKTOP_CLOSE},
+        ENDS, {DESKTOP_CLOSE}},
     // The window's first paint validates it, and a frame follows at once.
     {"FirstPaint", "BeginPaint", 1, 0, "EndPaint PeekMessageA GetAsyncKeyState", SHOWS_FRAMES},
     {"NoWindowClass", "RegisterClassExA", 1, 1, ".", ENDS},
@@ -99,12 +92,11 @@ const Fault FAULTS[] = {
     {"NoPaintContext", "BeginPaint", 1, -1, "ValidateRect PeekMessageA", SHOWS_FRAMES},
     {"NoFlip", "Flip", 1, -1, "PeekMessageA", FRAMES_UNSEEN},
     // Nothing looks for lost surfaces or restores them once the loop runs.
-    {"PrimaryLost", "Flip", 2, 0, "", FRAMES_UNSEEN, PRIMARY_LOST},
-    {"BackBufferLost", "Flip", 2, 0, "", FRAMES_UNSEEN, BACK_LOST},
-    {"TilesLost", "Flip", 2, 0, "", SHOWS_FRAMES, GRASS_LOST | HOUSE_LOST},
+    {"PrimaryLost", "Flip", 2, 0, "", FRAMES_UNSEEN, {PRIMARY}},
+    {"BackBufferLost", "Flip", 2, 0, "", FRAMES_UNSEEN, {BACK_BUFFER}},
+    {"TilesLost", "Flip", 2, 0, "", SHOWS_FRAMES, {0, 11}},
     // ... but a tile surface lost while loading is restored before its copy.
-    {"TileLostWhileLoading", "LoadImageA", 6, 0, "Restore CreateCompatibleDC", SHOWS_FRAMES,
-        SIXTH_TILE_LOST},
+    {"TileLostWhileLoading", "LoadImageA", 6, 0, "Restore CreateCompatibleDC", SHOWS_FRAMES, {5}},
     {"EveryCallOnce", "*", 0, 1, "", ENDS},
     // From its first use or from the message loop's first pass on; not the
     // calls that bring in input, without which no program could see Escape.
@@ -149,18 +141,16 @@ std::string Problems(const Fault& f)
         [&f, &seen] {
             if (f.count != 0)
                 test::FailCall(f.call, f.nth, f.count);
-            if (f.event != NONE)
+            if (!f.events.empty())
                 test::OnCall(f.call, [&f, &seen] {
-                    if (++seen != f.nth)
-                        return;
-                    IDirectDrawSurface* lost[] = {DisplayState.PrimarySurface,
-                        DisplayState.BackBuffer, DisplayState.TileSurfaces[0],
-                        DisplayState.TileSurfaces[11], DisplayState.TileSurfaces[5]};
-                    for (int i = 0; i < 5; ++i)
-                        if (f.event & (1 << i))
-                            test::MarkSurfaceLost(lost[i]);
-                    if (f.event & DESKTOP_CLOSE)
-                        test::RequestDesktopClose();
+                    for (int event : ++seen == f.nth ? f.events : std::vector<int>{}) {
+                        if (event == DESKTOP_CLOSE)
+                            test::RequestDesktopClose();
+                        else
+                            test::MarkSurfaceLost(event == PRIMARY ? DisplayState.PrimarySurface
+                                    : event == BACK_BUFFER         ? DisplayState.BackBuffer
+                                                           : DisplayState.TileSurfaces[event]);
+                    }
                 });
         },
         [&](int flip) {
@@ -197,20 +187,22 @@ std::string Problems(const Fault& f)
     expect(o.mode.width == DESKTOP_WIDTH && o.mode.height == DESKTOP_HEIGHT
             && o.mode.bitsPerPixel == 32,
         "display left at " + std::to_string(o.mode.width) + " x " + std::to_string(o.mode.height));
+    // The primary first, as its back buffer ends with it; the DirectDraw
+    // object last, as it gives the desktop's mode back; none twice.
     std::vector<const void*> released;
     for (const test::RecordedCall& c : calls)
         if (c.operation == "Release")
             released.push_back(c.object);
-    const size_t primary = IndexOf(calls, "GetAttachedSurface", 1);
-    const size_t directDraw = IndexOf(calls, "SetCooperativeLevel", 1);
-    expect(
-        primary == calls.size() || (!released.empty() && released.front() == calls[primary].object),
-        "the primary is not released first");
-    expect(directDraw == calls.size()
-            || (!released.empty() && released.back() == calls[directDraw].object),
-        "the DirectDraw object is not released last");
-    expect(std::set<const void*>(released.begin(), released.end()).size() == released.size(),
-        "an object released twice");
+    auto objectOf = [&calls](const char* call) {
+        const size_t i = IndexOf(calls, call, 1);
+        return i < calls.size() ? calls[i].object : nullptr;
+    };
+    const void* primary = objectOf("GetAttachedSurface");
+    const void* directDraw = objectOf("SetCooperativeLevel");
+    expect((!primary || (!released.empty() && released.front() == primary))
+            && (!directDraw || (!released.empty() && released.back() == directDraw))
+            && std::set<const void*>(released.begin(), released.end()).size() == released.size(),
+        "released out of order");
 
     const std::string expected = Expand(f.follows);
     const std::string after = at < calls.size() ? Operations(calls, at + 1) : "";

@@ -16,17 +16,12 @@ namespace programrun {
 
 namespace test = layer::test;
 
-constexpr int DESKTOP_WIDTH = 1024;
-constexpr int DESKTOP_HEIGHT = 768;
+constexpr int DESKTOP_WIDTH = 1024, DESKTOP_HEIGHT = 768;
 
 struct Outcome {
-    int exitCode = -1;
-    int flips = 0;
-    int passes = 0;  // of the message loop
+    int exitCode = -1, flips = 0, passes = 0;  // passes of the message loop
     bool hung = false;
-    int displayObjects = 0;  // surfaces, palettes and DirectDraw objects left
-    int gdiObjects = 0;
-    int windows = 0;
+    int displayObjects = 0, gdiObjects = 0, windows = 0;  // left at the end
     test::DisplayMode mode{};
     std::vector<test::RecordedCall> calls;
 };
@@ -45,40 +40,35 @@ inline Outcome RunProgram(const std::function<void()>& arm,
     // Taken before any failure is armed, so that the harness's own call
     // counts for nothing.
     HINSTANCE instance = GetModuleHandleA(NULL);
-
-    Outcome outcome;
-    test::OnFlip([&outcome, &onFlip, escapeAt] {
-        ++outcome.flips;
+    Outcome o;
+    test::OnFlip([&o, &onFlip, escapeAt] {
         if (onFlip)
-            onFlip(outcome.flips);
-        if (outcome.flips >= escapeAt)
+            onFlip(o.flips + 1);
+        if (++o.flips >= escapeAt)
             test::HoldKey(VK_ESCAPE);
     });
-    test::OnCall("PeekMessageA", [&outcome, escapeAt] {
-        ++outcome.passes;
-        if (outcome.passes >= 4 * escapeAt)
+    test::OnCall("PeekMessageA", [&o, escapeAt] {
+        if (++o.passes >= 4 * escapeAt)
             test::HoldKey(VK_ESCAPE);
-        if (outcome.passes >= 4 * escapeAt + 2000 && !outcome.hung) {
-            outcome.hung = true;
+        if (o.passes == 4 * escapeAt + 2000) {
+            o.hung = true;
             PostQuitMessage(0);
         }
     });
     arm();
     test::StartRecording();
-    outcome.exitCode = WinMain(instance, NULL, const_cast<char*>(""), SW_SHOWDEFAULT);
-    outcome.calls = test::StopRecording();
-
-    outcome.displayObjects
-        = test::LiveSurfaces() + test::LivePalettes() + test::LiveDirectDrawObjects();
-    outcome.gdiObjects = test::LiveGdiObjects();
-    outcome.windows = test::LiveWindows();
-    outcome.mode = test::CurrentDisplayMode();
+    o.exitCode = WinMain(instance, NULL, const_cast<char*>(""), SW_SHOWDEFAULT);
+    o.calls = test::StopRecording();
+    o.displayObjects = test::LiveSurfaces() + test::LivePalettes() + test::LiveDirectDrawObjects();
+    o.gdiObjects = test::LiveGdiObjects();
+    o.windows = test::LiveWindows();
+    o.mode = test::CurrentDisplayMode();
     test::ResetLayer();
     DisplayState = {};
-    return outcome;
+    return o;
 }
 
-// The operations of a record, each followed by a space.
+// The operations of a record from `from` on, each followed by a space.
 inline std::string Operations(const std::vector<test::RecordedCall>& calls, size_t from = 0)
 {
     std::string text;
