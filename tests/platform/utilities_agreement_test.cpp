@@ -30,7 +30,8 @@ public:
     void TearDown() override
     {
         for (IDirectDrawSurface* surface : surfaces)
-            surface->Release();
+            if (surface != NULL)
+                surface->Release();
         if (directDraw != NULL)
             directDraw->Release();
         DestroyWindow(window);
@@ -38,9 +39,7 @@ public:
 
     IDirectDrawSurface* Keep(IDirectDrawSurface* surface)
     {
-        if (surface != NULL)
-            surfaces.push_back(surface);
-        return surface;
+        return surfaces.emplace_back(surface);
     }
     IDirectDrawSurface* Offscreen(int width, int height)
     {
