@@ -116,7 +116,8 @@ TEST_F(BitmapUtils, PaletteTakesTheColourTableAsFarAsTheBitmapHoldsOne)
                 std::swap(entry.peRed, entry.peBlue);
         for (int i = 0; i < 16 && c.sixteen; ++i)
             expected[i] = {BYTE(colors[i] >> 16), BYTE(colors[i] >> 8), BYTE(colors[i]), 0};
-        std::memcpy(expected.data(), c.raw.data(), std::min<size_t>(c.raw.size(), 1024));
+        std::copy(c.raw.begin(), c.raw.begin() + std::min<size_t>(c.raw.size(), 1024),
+            reinterpret_cast<uint8_t*>(expected.data()));
         if (c.failing != nullptr)
             test::FailCall(c.failing);
         const Palette actual
