@@ -30,12 +30,10 @@ exe=$win_build/tilescroll.exe
 # A 32-bit GUI program that needs nothing beyond the system's own DLLs.
 headers=$(i686-w64-mingw32-objdump -p "$exe") || { fail "tilescroll.exe was built in $win_build"; finish; }
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr '[:lower:]' '[:upper:]' | sort | paste -sd ' ')
-if grep -q 'file format pei-i386' <<<"$headers" && grep -q 'Subsystem.*Windows GUI' <<<"$headers" &&
-  ! tr ' ' '\n' <<<"$dlls" | grep -q -v -x -E 'KERNEL32.DLL|USER32.DLL|GDI32.DLL|DDRAW.DLL|MSVCRT.DLL'; then
-  pass "tilescroll.exe is a 32-bit Windows GUI program importing only system DLLs: $dlls"
-else
+grep -q 'file format pei-i386' <<<"$headers" && grep -q 'Subsystem.*Windows GUI' <<<"$headers" &&
+  ! tr ' ' '\n' <<<"$dlls" | grep -q -v -x -E 'KERNEL32.DLL|USER32.DLL|GDI32.DLL|DDRAW.DLL|MSVCRT.DLL' &&
+  pass "tilescroll.exe is a 32-bit Windows GUI program importing only system DLLs: $dlls" ||
   fail "tilescroll.exe is a 32-bit Windows GUI program importing only system DLLs: $dlls"
-fi
 
 echo "==== wine: session"
 # A fresh prefix with what the program needs under Xvfb: a virtual desktop of
