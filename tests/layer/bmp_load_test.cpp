@@ -3,7 +3,7 @@
 // nearest-neighbour scaling the layer promises, and refusals that leave no
 // object behind.
 #include "layer/gdi_test_support.h"
-#include "platform/layer/bmp_reader.h"
+#include "platform/layer/gdi/bmp_reader.h"
 #include "support/bmp_bytes.h"
 
 #include <string>

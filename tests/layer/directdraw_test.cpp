@@ -3,7 +3,7 @@
 // exclusive use given back, the backend's refusal, and the call record and
 // failure injection the other suites rely on.
 #include "layer_fixture.h"
-#include "platform/layer/screen.h"
+#include "platform/layer/device/screen.h"
 
 #include <algorithm>
 #include <string>

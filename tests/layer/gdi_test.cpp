@@ -2,7 +2,7 @@
 // converted to and from 5-6-5, StretchBlt's nearest-neighbour scaling and
 // clipping, and opaque text that stays inside its box.
 #include "layer/gdi_test_support.h"
-#include "platform/layer/default_font.h"
+#include "platform/layer/gdi/default_font.h"
 
 #include <array>
 #include <climits>

@@ -2,9 +2,9 @@
 // guard pixels around it, and bitmaps with known pixels.
 #pragma once
 
-#include "platform/layer/gdi_internal.h"
-#include "platform/layer/gdi_objects.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/gdi/gdi_internal.h"
+#include "platform/layer/gdi/objects.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 
 #include <cstdint>

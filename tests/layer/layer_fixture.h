@@ -2,7 +2,7 @@
 // exclusive 640 x 480 x 16 mode, and helpers to make and fill surfaces.
 #pragma once
 
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 #include "support/surface_description.h"
 #include "support/test_window.h"

@@ -4,7 +4,7 @@
 // exactly the source's pixels in the rectangle and nothing outside it, so the
 // two leave the same picture.
 #include "layer_fixture.h"
-#include "platform/layer/row_copy.h"
+#include "platform/layer/ddraw/row_copy.h"
 
 #include <vector>
 

@@ -5,7 +5,7 @@
 // code 0, give every object back and leave the desktop in its own mode.
 #include "display/display_state.h"
 #include "mapview/view_position.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 #include "support/tile_reference.h"
 

@@ -4,7 +4,7 @@
 // global operator new of this test program counts while the window is open.
 #include "display/display_state.h"
 #include "mapview/view_position.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 
 #include <algorithm>

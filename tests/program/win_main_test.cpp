@@ -2,7 +2,7 @@
 // the loop, the roads that end it, and what is left afterwards.
 #include "display/display_state.h"
 #include "mapview/view_position.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 #include "support/tile_reference.h"
 

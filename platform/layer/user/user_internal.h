@@ -1,0 +1,30 @@
+// What the USER part of the layer offers its other parts. Internal.
+#pragma once
+
+#include "platform/layer/include/windows.h"
+
+namespace layer {
+
+// ---- Windows (user_windows.cpp) ---------------------------------------------
+bool WindowAlive(HWND hwnd);
+// Calls the window's procedure; 0 for a dead window.
+LRESULT CallWindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Sends WM_DESTROY, then ends the window. False for a dead window.
+bool EndWindow(HWND hwnd);
+// The earliest-made visible window whose WM_PAINT is due, or null.
+HWND WindowDuePaint();
+// The window the desktop's close request goes to: the window that holds
+// DirectDraw's exclusive use, else the earliest-made live window; or null.
+HWND MainWindow();
+int CountLiveWindows();
+bool WindowInvalid(HWND hwnd);
+bool CursorCountHidden();
+void ResetWindows();
+
+// ---- Message queue (user_messages.cpp) ------------------------------------------
+// Posted messages for a window that ends are dropped, as on the platform.
+void DropMessagesFor(HWND hwnd);
+int CountPostedMessages();
+void ResetMessages();
+
+}  // namespace layer
