@@ -193,10 +193,6 @@ public:
     {
         return alive_;
     }
-    HWND CooperativeWindow() const
-    {
-        return window_;
-    }
     // Ends the surfaces and palettes made by this object, gives back
     // exclusive use and the display mode in force before SetDisplayMode.
     void End();
@@ -208,7 +204,6 @@ private:
 
     ULONG refs_ = 1;
     bool alive_ = true;
-    HWND window_ = nullptr;
     DWORD level_ = 0;
     bool setMode_ = false;
 };

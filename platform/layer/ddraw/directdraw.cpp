@@ -67,8 +67,10 @@ void DirectDrawObject::GiveBackExclusiveUse()
         RestoreDesktopMode();
         setMode_ = false;
     }
-    if (ExclusiveOwner() == this)
+    if (ExclusiveOwner() == this) {
         SetExclusiveOwner(nullptr);
+        SetDisplayWindow(nullptr);
+    }
 }
 
 HRESULT DirectDrawObject::SetCooperativeLevel(HWND hwnd, DWORD flags)
@@ -90,11 +92,12 @@ HRESULT DirectDrawObject::SetCooperativeLevel(HWND hwnd, DWORD flags)
     if (exclusive && ExclusiveOwner() != nullptr && ExclusiveOwner() != this)
         return DDERR_EXCLUSIVEMODEALREADYSET;
 
-    if (exclusive)
+    if (exclusive) {
         SetExclusiveOwner(this);
-    else
+        SetDisplayWindow(hwnd);
+    } else {
         GiveBackExclusiveUse();
-    window_ = hwnd;
+    }
     level_ = flags;
     return DD_OK;
 }

@@ -13,8 +13,11 @@ LRESULT CallWindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 bool EndWindow(HWND hwnd);
 // The earliest-made visible window whose WM_PAINT is due, or null.
 HWND WindowDuePaint();
-// The window the desktop's close request goes to: the window that holds
-// DirectDraw's exclusive use, else the earliest-made live window; or null.
+// DirectDraw names the window that holds the display for its exclusive use
+// (SetCooperativeLevel), and null when it gives the display back.
+void SetDisplayWindow(HWND hwnd);
+// The window the desktop's close request goes to: the window that holds the
+// display, else the earliest-made live window; or null.
 HWND MainWindow();
 int CountLiveWindows();
 bool WindowInvalid(HWND hwnd);

@@ -1,7 +1,6 @@
 // USER windows: classes, windows and their procedures, painting, the cursor,
 // the screen metrics and the system's shared icon and cursor.
 #include "platform/layer/calls/call_log.h"
-#include "platform/layer/ddraw/ddraw_internal.h"
 #include "platform/layer/device/backend.h"
 #include "platform/layer/device/screen.h"
 #include "platform/layer/gdi/gdi_internal.h"
@@ -60,6 +59,7 @@ struct UserState {
     std::map<uintptr_t, Window> windows;
     uintptr_t nextHandle = 0x10010;
     int cursorCount = 0;
+    HWND displayWindow = nullptr;
 };
 
 UserState& State()
@@ -164,12 +164,15 @@ HWND WindowDuePaint()
     return nullptr;
 }
 
+void SetDisplayWindow(HWND hwnd)
+{
+    State().displayWindow = hwnd;
+}
+
 HWND MainWindow()
 {
-    if (const DirectDrawObject* owner = ExclusiveOwner()) {
-        if (WindowAlive(owner->CooperativeWindow()))
-            return owner->CooperativeWindow();
-    }
+    if (WindowAlive(State().displayWindow))
+        return State().displayWindow;
     for (auto& [handle, window] : State().windows) {
         if (!window.ending)
             return reinterpret_cast<HWND>(handle);
@@ -201,6 +204,7 @@ void ResetWindows()
     state.windows.clear();
     state.classes.clear();
     state.cursorCount = 0;
+    state.displayWindow = nullptr;
 }
 
 }  // namespace layer
