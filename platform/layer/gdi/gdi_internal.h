@@ -12,6 +12,12 @@ namespace layer {
 HDC CreateSurfaceDC(uint16_t* bits, int32_t width, int32_t height, int32_t pitchBytes);
 void DestroySurfaceDC(HDC hdc);
 
+struct BmpImage;
+// A DIB section of width x height holding the picture scaled to it
+// nearest-neighbour, as StretchBlt scales: the bitmaps LoadImageA hands out.
+// Null, with a refusal line, for a size out of range.
+HBITMAP CreateDibSectionOf(const BmpImage& image, int32_t width, int32_t height);
+
 int LiveGdiObjectCount();
 // Ends every GDI object (for the tests' ResetLayer).
 void ResetGdi();

@@ -2,7 +2,7 @@
 // .bmp file, always as a DIB section, scaled to the size asked for.
 #include "platform/layer/calls/call_log.h"
 #include "platform/layer/gdi/bmp_reader.h"
-#include "platform/layer/gdi/objects.h"
+#include "platform/layer/gdi/gdi_internal.h"
 #include "platform/layer/kernel/kernel_internal.h"
 
 #include <cstdint>
@@ -97,19 +97,5 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int
         return nullptr;
     }
     const BmpImage& image = *decoded.image;
-    const int32_t width = cx != 0 ? cx : image.width;
-    const int32_t height = cy != 0 ? cy : image.height;
-    gdi::Bitmap* bitmap = nullptr;
-    HBITMAP handle = gdi::CreateDibBitmap(width, height, &bitmap);
-    if (handle == nullptr)
-        return nullptr;
-    // Nearest neighbour, as StretchBlt scales.
-    const gdi::Canvas canvas = bitmap->GetCanvas();
-    for (int32_t y = 0; y < height; ++y) {
-        const auto sy = static_cast<int32_t>(int64_t{y} * image.height / height);
-        auto* row = reinterpret_cast<uint32_t*>(canvas.Row(y));
-        for (int32_t x = 0; x < width; ++x)
-            row[x] = image.At(static_cast<int32_t>(int64_t{x} * image.width / width), sy);
-    }
-    return handle;
+    return CreateDibSectionOf(image, cx != 0 ? cx : image.width, cy != 0 ? cy : image.height);
 }
