@@ -9,13 +9,13 @@
 namespace layer {
 namespace {
 
-constexpr size_t kFileHeaderSize = 14;
-constexpr uint32_t kCoreHeaderSize = 12;
-constexpr uint32_t kInfoHeaderSize = 40;
-constexpr uint32_t kV4HeaderSize = 108;
-constexpr uint32_t kV5HeaderSize = 124;
-constexpr uint32_t kRgb = 0;
-constexpr uint32_t kBitfields = 3;
+constexpr size_t FILE_HEADER_SIZE = 14;
+constexpr uint32_t CORE_HEADER_SIZE = 12;
+constexpr uint32_t INFO_HEADER_SIZE = 40;
+constexpr uint32_t V4_HEADER_SIZE = 108;
+constexpr uint32_t V5_HEADER_SIZE = 124;
+constexpr uint32_t COMPRESSION_RGB = 0;
+constexpr uint32_t COMPRESSION_BITFIELDS = 3;
 
 uint16_t U16(const uint8_t* p)
 {
@@ -85,27 +85,27 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
     uint64_t headerStart = 0;
     uint64_t pixelOffset = 0;
     if (container == BmpContainer::File) {
-        if (size < kFileHeaderSize)
+        if (size < FILE_HEADER_SIZE)
             return Fail("truncated file header");
         if (data[0] != 'B' || data[1] != 'M')
             return Fail("not a BMP file");
         pixelOffset = U32(data + 10);
-        headerStart = kFileHeaderSize;
+        headerStart = FILE_HEADER_SIZE;
     }
 
     if (size < headerStart + 4)
         return Fail("truncated info header");
     const uint8_t* header = data + headerStart;
     const uint32_t headerSize = U32(header);
-    if (headerSize != kCoreHeaderSize && headerSize != kInfoHeaderSize
-        && headerSize != kV4HeaderSize && headerSize != kV5HeaderSize)
+    if (headerSize != CORE_HEADER_SIZE && headerSize != INFO_HEADER_SIZE
+        && headerSize != V4_HEADER_SIZE && headerSize != V5_HEADER_SIZE)
         return Fail("unsupported info header size");
     if (size < headerStart + headerSize)
         return Fail("truncated info header");
 
-    const bool core = headerSize == kCoreHeaderSize;
+    const bool core = headerSize == CORE_HEADER_SIZE;
     int64_t width, height;
-    uint32_t planes, bitCount, compression = kRgb, colorsUsed = 0;
+    uint32_t planes, bitCount, compression = COMPRESSION_RGB, colorsUsed = 0;
     if (core) {
         width = U16(header + 4);
         height = U16(header + 6);
@@ -127,7 +127,7 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
     // Negative heights store the rows top-down; int64 keeps -INT32_MIN exact.
     const bool topDown = height < 0;
     const int64_t rows = topDown ? -height : height;
-    if (width > kBmpMaxSide || rows > kBmpMaxSide || width * rows > kBmpMaxPixels)
+    if (width > MAX_BITMAP_SIDE || rows > MAX_BITMAP_SIDE || width * rows > MAX_BITMAP_PIXELS)
         return Fail("image too large");
 
     const bool paletted = bitCount == 1 || bitCount == 4 || bitCount == 8;
@@ -136,17 +136,17 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
         return Fail("unsupported bit depth");
     if (core && bitCount != 24 && !paletted)
         return Fail("unsupported bit depth");
-    if (compression != kRgb && compression != kBitfields)
+    if (compression != COMPRESSION_RGB && compression != COMPRESSION_BITFIELDS)
         return Fail("unsupported compression");
-    if (compression == kBitfields && bitCount != 16 && bitCount != 32)
+    if (compression == COMPRESSION_BITFIELDS && bitCount != 16 && bitCount != 32)
         return Fail("bit fields need 16 or 32 bits per pixel");
 
     // Where the masks and the colour table lie.
     uint64_t tableStart = headerStart + headerSize;
     Channel red, green, blue;
-    if (compression == kBitfields) {
-        const uint8_t* masks = header + kInfoHeaderSize;
-        if (headerSize == kInfoHeaderSize) {
+    if (compression == COMPRESSION_BITFIELDS) {
+        const uint8_t* masks = header + INFO_HEADER_SIZE;
+        if (headerSize == INFO_HEADER_SIZE) {
             // Three masks follow the short header.
             if (size < tableStart + 12)
                 return Fail("truncated colour masks");
@@ -232,7 +232,7 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
                 break;
             default: {
                 const uint32_t pixel = U32(source + 4 * x);
-                color = compression == kBitfields
+                color = compression == COMPRESSION_BITFIELDS
                     ? Xrgb(red.Extract(pixel), green.Extract(pixel), blue.Extract(pixel))
                     : pixel & 0x00FFFFFF;
                 break;

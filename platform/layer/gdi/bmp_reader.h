@@ -31,9 +31,10 @@ struct BmpResult {
     const char* failure = nullptr;  // why there is no image, in a few words
 };
 
-// Larger pictures are refused before anything is allocated.
-constexpr int32_t kBmpMaxSide = 16384;
-constexpr int64_t kBmpMaxPixels = int64_t{64} * 1024 * 1024;
+// The largest bitmap the layer makes, read from BMP bytes or created empty:
+// larger ones are refused before anything is allocated.
+constexpr int32_t MAX_BITMAP_SIDE = 16384;
+constexpr int64_t MAX_BITMAP_PIXELS = int64_t{64} * 1024 * 1024;
 
 BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container);
 

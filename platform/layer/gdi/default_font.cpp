@@ -13,28 +13,28 @@ struct GeneratedGlyph {
 // Made by platform/fontgen from the font file at build time.
 #include "default_font_glyphs.inc"
 
-constexpr int kGlyphCount = kGeneratedLastChar - kGeneratedFirstChar + 1;
-static_assert(sizeof(kGeneratedGlyphs) / sizeof(kGeneratedGlyphs[0]) == kGlyphCount);
+constexpr int GLYPH_COUNT = GENERATED_LAST_CHAR - GENERATED_FIRST_CHAR + 1;
+static_assert(sizeof(GENERATED_GLYPHS) / sizeof(GENERATED_GLYPHS[0]) == GLYPH_COUNT);
 
 }  // namespace
 
 int DefaultFontLineHeight()
 {
-    return kGeneratedLineHeight;
+    return GENERATED_LINE_HEIGHT;
 }
 
 int DefaultFontAscent()
 {
-    return kGeneratedAscent;
+    return GENERATED_ASCENT;
 }
 
 FontGlyph DefaultFontGlyph(unsigned char character)
 {
-    int index = character - kGeneratedFirstChar;
-    if (character < kGeneratedFirstChar || character > kGeneratedLastChar)
-        index = '?' - kGeneratedFirstChar;
-    const GeneratedGlyph& glyph = kGeneratedGlyphs[index];
-    return {glyph.left, glyph.width, glyph.advance, kGeneratedBits + glyph.offset,
+    int index = character - GENERATED_FIRST_CHAR;
+    if (character < GENERATED_FIRST_CHAR || character > GENERATED_LAST_CHAR)
+        index = '?' - GENERATED_FIRST_CHAR;
+    const GeneratedGlyph& glyph = GENERATED_GLYPHS[index];
+    return {glyph.left, glyph.width, glyph.advance, GENERATED_BITS + glyph.offset,
         (glyph.width + 7) / 8};
 }
 

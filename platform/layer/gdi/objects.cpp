@@ -8,6 +8,7 @@
 #include "platform/layer/gdi/objects.h"
 
 #include "platform/layer/calls/call_log.h"
+#include "platform/layer/gdi/bmp_reader.h"
 #include "platform/layer/gdi/gdi_internal.h"
 
 #include <cstring>
@@ -18,7 +19,7 @@ namespace layer {
 namespace gdi {
 namespace {
 
-constexpr int kWhiteBrushIndex = 0;
+constexpr int WHITE_BRUSH_INDEX = 0;
 
 using Object = std::variant<Bitmap, DeviceContext, Brush>;
 
@@ -29,17 +30,17 @@ struct Entry {
 
 // Stock objects keep fixed handles across ResetGdi; objects the program makes
 // get fresh numbers that are never used again, so a stale handle stays stale.
-constexpr uintptr_t kWhiteBrushHandle = 0x1100;
-constexpr uintptr_t kBlackBrushHandle = 0x1104;
-constexpr uintptr_t kDefaultBitmapHandle = 0x1180;
-constexpr uintptr_t kFirstHandle = 0x100000;
-constexpr uintptr_t kHandleStep = 0x10;
+constexpr uintptr_t WHITE_BRUSH_HANDLE = 0x1100;
+constexpr uintptr_t BLACK_BRUSH_HANDLE = 0x1104;
+constexpr uintptr_t DEFAULT_BITMAP_HANDLE = 0x1180;
+constexpr uintptr_t FIRST_HANDLE = 0x100000;
+constexpr uintptr_t HANDLE_STEP = 0x10;
 
 class HandleTable {
 public:
     HandleTable()
     {
-        spare_.reserve(kSpareNodes);
+        spare_.reserve(SPARE_NODES);
         AddStockObjects();
     }
 
@@ -52,7 +53,7 @@ public:
     void* Add(Object object)
     {
         const uintptr_t value = next_;
-        next_ += kHandleStep;
+        next_ += HANDLE_STEP;
         if (spare_.empty()) {
             entries_.emplace(value, Entry{false, std::move(object)});
         } else {
@@ -94,23 +95,23 @@ public:
 private:
     void AddStockObjects()
     {
-        entries_.emplace(kWhiteBrushHandle, Entry{true, Brush{RGB(255, 255, 255)}});
-        entries_.emplace(kBlackBrushHandle, Entry{true, Brush{RGB(0, 0, 0)}});
+        entries_.emplace(WHITE_BRUSH_HANDLE, Entry{true, Brush{RGB(255, 255, 255)}});
+        entries_.emplace(BLACK_BRUSH_HANDLE, Entry{true, Brush{RGB(0, 0, 0)}});
         Bitmap defaultBitmap;
         defaultBitmap.width = 1;
         defaultBitmap.height = 1;
         defaultBitmap.monochrome = true;
         defaultBitmap.pixels.assign(1, 0);
-        entries_.emplace(kDefaultBitmapHandle, Entry{true, std::move(defaultBitmap)});
+        entries_.emplace(DEFAULT_BITMAP_HANDLE, Entry{true, std::move(defaultBitmap)});
     }
 
     using Map = std::unordered_map<uintptr_t, Entry>;
     using Node = Map::node_type;
-    static constexpr size_t kSpareNodes = 8;
+    static constexpr size_t SPARE_NODES = 8;
 
     Map entries_;
     std::vector<Node> spare_;
-    uintptr_t next_ = kFirstHandle;
+    uintptr_t next_ = FIRST_HANDLE;
 };
 
 HandleTable& Table()
@@ -166,8 +167,8 @@ bool IsStockObject(HGDIOBJ handle)
 
 HBITMAP CreateDibBitmap(int32_t width, int32_t height, Bitmap** created)
 {
-    if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide
-        || int64_t{width} * height > kMaxBitmapPixels) {
+    if (width <= 0 || height <= 0 || width > MAX_BITMAP_SIDE || height > MAX_BITMAP_SIDE
+        || int64_t{width} * height > MAX_BITMAP_PIXELS) {
         Refuse("CreateDIBSection", "bitmap size out of range");
         return nullptr;
     }
@@ -194,12 +195,12 @@ void EndObject(HGDIOBJ handle)
 
 HBITMAP DefaultBitmap()
 {
-    return reinterpret_cast<HBITMAP>(kDefaultBitmapHandle);
+    return reinterpret_cast<HBITMAP>(DEFAULT_BITMAP_HANDLE);
 }
 
 HGDIOBJ DefaultBrush()
 {
-    return reinterpret_cast<HGDIOBJ>(kWhiteBrushHandle);
+    return reinterpret_cast<HGDIOBJ>(WHITE_BRUSH_HANDLE);
 }
 
 bool CanvasOf(HDC handle, Canvas* canvas)
@@ -238,10 +239,10 @@ HGDIOBJ WINAPI GetStockObject(int index)
 {
     if (!BeginCall("GetStockObject"))
         return nullptr;
-    if (index == gdi::kWhiteBrushIndex)
+    if (index == gdi::WHITE_BRUSH_INDEX)
         return gdi::DefaultBrush();
     if (index == BLACK_BRUSH)
-        return reinterpret_cast<HGDIOBJ>(gdi::kBlackBrushHandle);
+        return reinterpret_cast<HGDIOBJ>(gdi::BLACK_BRUSH_HANDLE);
     Refuse("GetStockObject", "no such stock object");
     return nullptr;
 }

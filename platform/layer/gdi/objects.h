@@ -57,8 +57,4 @@ HGDIOBJ DefaultBrush();
 // Where a DC draws: false when it is not a DC.
 bool CanvasOf(HDC handle, Canvas* canvas);
 
-// Bitmaps larger than this are refused rather than allocated.
-constexpr int32_t kMaxBitmapSide = 16384;
-constexpr int64_t kMaxBitmapPixels = int64_t{64} * 1024 * 1024;
-
 }  // namespace layer::gdi

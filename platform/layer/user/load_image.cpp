@@ -14,7 +14,7 @@
 namespace {
 
 // The largest picture the reader accepts, at 32 bits, with room for headers.
-constexpr uint64_t kMaxFileBytes = uint64_t(layer::kBmpMaxPixels) * 4 + 65536;
+constexpr uint64_t MAX_FILE_BYTES = uint64_t(layer::MAX_BITMAP_PIXELS) * 4 + 65536;
 
 // Missing and unreadable files are the ordinary "no such bitmap" answer;
 // only a file too large to be a picture we would accept gets a line.
@@ -25,7 +25,7 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes)
         return false;
     struct stat info { };
     bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (ok && static_cast<uint64_t>(info.st_size) > kMaxFileBytes) {
+    if (ok && static_cast<uint64_t>(info.st_size) > MAX_FILE_BYTES) {
         layer::Refuse("LoadImageA", "file too large for a bitmap");
         ok = false;
     }
