@@ -1,5 +1,9 @@
 #include "platform/layer/device/screen.h"
 
+#include "platform/layer/device/headless/headless_backend.h"
+
+#include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -33,6 +37,29 @@ ScreenState& State()
     return state;
 }
 
+// TILESCROLL_HEADLESS_ESCAPE_AFTER=N: the process's headless backend holds
+// Escape from its N-th flip on, so that the whole program runs to its end
+// where no test controls reach it (an installed program, run by the test
+// command). False, with the reason, for anything but a number from 1 with
+// the headless backend.
+bool TakeHeadlessEscape(Backend& backend, std::string& reason)
+{
+    const char* setting = std::getenv("TILESCROLL_HEADLESS_ESCAPE_AFTER");
+    if (setting == nullptr || setting[0] == '\0')
+        return true;
+    auto* headless = dynamic_cast<HeadlessBackend*>(&backend);
+    char* end = nullptr;
+    errno = 0;
+    const long flip = std::strtol(setting, &end, 10);
+    if (headless == nullptr || *end != '\0' || errno != 0 || flip < 1 || flip > INT_MAX) {
+        reason = std::string("TILESCROLL_HEADLESS_ESCAPE_AFTER=") + setting
+            + " needs TILESCROLL_BACKEND=headless and a number of frames from 1";
+        return false;
+    }
+    headless->HoldEscapeFromFlip(static_cast<int>(flip));
+    return true;
+}
+
 }  // namespace
 
 const uint16_t* presentedPixels = nullptr;
@@ -56,7 +83,7 @@ Backend* ActiveBackend()
         std::string reason;
         std::unique_ptr<Backend> backend
             = BackendNamedBy(std::getenv("TILESCROLL_BACKEND"), reason);
-        if (backend && backend->Start(reason)) {
+        if (backend && TakeHeadlessEscape(*backend, reason) && backend->Start(reason)) {
             state.backend = std::move(backend);
             state.started = true;
         } else {

@@ -13,7 +13,8 @@ namespace layer {
 // The process's backend, chosen and started on first use: the headless one
 // when TILESCROLL_BACKEND is "headless", the desktop one when it is unset or
 // empty. Never a silent fallback from one to the other. Null when it could
-// not start; BackendFailure() then says why.
+// not start; BackendFailure() then says why. With TILESCROLL_HEADLESS_ESCAPE_AFTER=N
+// the headless one holds Escape from its N-th flip on.
 Backend* ActiveBackend();
 // The backend that a TILESCROLL_BACKEND setting (null: unset) names, not yet
 // started; null with the reason for a setting that names none.

@@ -1,5 +1,7 @@
 #include "platform/layer/device/headless/headless_backend.h"
 
+#include "platform/layer/include/windows.h"
+
 #include <cstring>
 
 namespace layer {
@@ -49,7 +51,12 @@ void HeadlessBackend::Present(
     frameHeight_ = height;
     presented_ = pixels;
     presentedPitch_ = pitchBytes;
-    if (waitForRefresh && flipHook_)
+    if (!waitForRefresh)
+        return;
+    ++flips_;
+    if (escapeFromFlip_ > 0 && flips_ >= escapeFromFlip_)
+        keys_[VK_ESCAPE] = true;
+    if (flipHook_)
         flipHook_();
 }
 

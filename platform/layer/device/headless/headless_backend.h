@@ -47,6 +47,12 @@ public:
     {
         flipHook_ = std::move(hook);
     }
+    // Holds Escape from the flip with this number on (0: never): how a run
+    // of the whole program ends where no test controls reach it.
+    void HoldEscapeFromFlip(int flip)
+    {
+        escapeFromFlip_ = flip;
+    }
 
     // The picture the screen shows: the last frame presented, a black screen
     // after a mode switch, nothing (0 x 0) before either. It stays after the
@@ -79,6 +85,8 @@ private:
     mutable const uint16_t* presented_ = nullptr;
     int presentedPitch_ = 0;
     std::function<void()> flipHook_;
+    int flips_ = 0;
+    int escapeFromFlip_ = 0;
 };
 
 }  // namespace layer
