@@ -1,6 +1,10 @@
 // Every emulated platform call passes through here first: it is recorded for
 // the tests that read the call sequence, and the test controls can make it
-// fail. Internal to the layer.
+// fail. Also the layer's one way of refusing input on standard error.
+//
+// calls/ is the bottom of the layer: every other folder may include it, and
+// it includes nothing of theirs. call_log.cpp implements the call controls
+// that testing/test_controls.h declares, on the state it keeps.
 #pragma once
 
 namespace layer {

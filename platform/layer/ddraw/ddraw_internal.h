@@ -1,5 +1,9 @@
 // The layer's DirectDraw objects behind the platform's interfaces, and the
-// one registry that owns them all. Internal.
+// one registry that owns them all.
+//
+// ddraw/ holds DirectDrawCreate and the IDirectDraw object, surfaces and
+// their blits, palettes, and the registry. It includes include/, calls/,
+// device/, user/ and gdi/, as DirectDraw uses USER and GDI on the platform.
 //
 // An object whose last reference is released is "ended": its memory and
 // device context are freed and every method answers DDERR_INVALIDOBJECT, but
@@ -208,7 +212,7 @@ private:
     bool setMode_ = false;
 };
 
-// ---- The registry (ddraw_registry.cpp) ----------------------------------------
+// ---- The registry (registry.cpp) ----------------------------------------------
 // Takes ownership; returns the object.
 Surface* AdoptSurface(std::unique_ptr<Surface> surface);
 Palette* AdoptPalette(std::unique_ptr<Palette> palette);

@@ -2,10 +2,14 @@
 // frames shown on it and the keyboard. One backend serves the process; the
 // DirectDraw and USER parts reach it through screen.h, never directly by type.
 //
-// Two kinds exist: the headless one (backend_headless.cpp) for the tests and
-// for runs without a screen, and the desktop one for a person at a screen,
-// made by CreateDesktopBackend. A backend is started once, before its first
-// use, and stopped once (Stop, or its destructor).
+// Two kinds exist: the headless one (headless/) for the tests and for runs
+// without a screen, and the desktop one for a person at a screen, made by
+// CreateDesktopBackend: SDL2's (sdl/), or none in a build without it
+// (no_desktop_backend.cpp). A backend is started once, before its first use,
+// and stopped once (Stop, or its destructor).
+//
+// device/ and its backends include include/ and calls/ only: nothing of the
+// modules above them.
 #pragma once
 
 #include <cstdint>
@@ -66,7 +70,7 @@ public:
 };
 
 // The headless backend: no window; each present is kept as the picture the
-// screen shows; keys are held by the tests. backend_headless.h has its extras.
+// screen shows; keys are held by the tests. headless_backend.h has its extras.
 std::unique_ptr<Backend> CreateHeadlessBackend(int desktopWidth, int desktopHeight);
 
 // The backend for a person at a screen, or null with the reason when this

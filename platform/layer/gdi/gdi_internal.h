@@ -1,4 +1,8 @@
-// What the GDI part of the layer offers its other parts. Internal.
+// What the GDI part of the layer offers the rest of the layer.
+//
+// gdi/ holds the handle table and stock objects, device contexts on bitmaps
+// and on surface memory, pixels, StretchBlt, text in the default font, and
+// the one BMP reader. It includes include/ and calls/ only.
 #pragma once
 
 #include "platform/layer/include/windows.h"

@@ -1,6 +1,11 @@
-// Controls for the tests: only test code includes this header. They reach
-// into the layer to hold keys, make calls fail, record the call sequence,
-// count live objects and read what is on the surfaces and the screen.
+// Controls for the tests: only tests, tools and benchmarks include this
+// header. They reach into the layer to hold keys, make calls fail, record the
+// call sequence, count live objects and read what is on the surfaces and the
+// screen.
+//
+// testing/ holds these controls and the PNG writer they save frames with. It
+// may include every other folder of the layer; nothing in the layer includes
+// it (apart from calls/, for the declarations of the controls it keeps).
 #pragma once
 
 #include "platform/win32.h"

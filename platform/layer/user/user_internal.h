@@ -1,11 +1,16 @@
-// What the USER part of the layer offers its other parts. Internal.
+// What the USER part of the layer offers the rest of the layer.
+//
+// user/ holds windows and their classes, painting, the cursor and the screen
+// metrics, the thread's message queue, the keyboard's state, and LoadImageA.
+// It includes include/, calls/, device/, gdi/ and kernel/; never ddraw/:
+// DirectDraw tells it which window holds the display (SetDisplayWindow).
 #pragma once
 
 #include "platform/layer/include/windows.h"
 
 namespace layer {
 
-// ---- Windows (user_windows.cpp) ---------------------------------------------
+// ---- Windows (windows.cpp) -------------------------------------------------------
 bool WindowAlive(HWND hwnd);
 // Calls the window's procedure; 0 for a dead window.
 LRESULT CallWindowProcedure(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -24,7 +29,7 @@ bool WindowInvalid(HWND hwnd);
 bool CursorCountHidden();
 void ResetWindows();
 
-// ---- Message queue (user_messages.cpp) ------------------------------------------
+// ---- Message queue (messages.cpp) -------------------------------------------------
 // Posted messages for a window that ends are dropped, as on the platform.
 void DropMessagesFor(HWND hwnd);
 int CountPostedMessages();

@@ -1,4 +1,5 @@
-// The headless backend's extras for the test controls. Internal.
+// The headless backend, with its extras for the test controls and for
+// TILESCROLL_HEADLESS_ESCAPE_AFTER (screen.cpp). Internal to device/.
 #pragma once
 
 #include "platform/layer/device/backend.h"
