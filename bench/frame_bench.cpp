@@ -5,7 +5,7 @@
 #include "bench/scene.h"
 #include "mapview/frame.h"
 #include "mapview/view_position.h"
-#include "platform/layer/row_copy.h"
+#include "platform/layer/ddraw/row_copy.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>

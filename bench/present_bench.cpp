@@ -3,7 +3,7 @@
 // drivers, without the wait for the display's refresh.
 #include "bench/registry.h"
 #include "bench/scene.h"
-#include "platform/layer/backend.h"
+#include "platform/layer/device/backend.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

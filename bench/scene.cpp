@@ -4,7 +4,7 @@
 #include "display/display_state.h"
 #include "display/tile_set.h"
 #include "mapview/tile_walk.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "tests/support/test_window.h"
 
 #include <cstring>

@@ -2,7 +2,7 @@
 #include "bench/startup.h"
 #include "display/display_state.h"
 #include "mapview/view_position.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 
 #include <benchmark/benchmark.h>

@@ -81,7 +81,7 @@ function(tilescroll_write_embedded_resources script output)
 
   file(WRITE "${output}"
     "// Generated from ${script_name} by EmbedResources.cmake. Do not edit.\n"
-    "#include \"platform/layer/resources_internal.h\"\n\n"
+    "#include \"platform/layer/kernel/kernel_internal.h\"\n\n"
     "namespace {\n\n"
     "${arrays}"
     "// Registered before main, as the platform's loader would have mapped them.\n"

@@ -2,7 +2,7 @@
 
 #include "display/bitmap_utils.h"
 #include "display/palette_rules.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 #include "tests/support/surface_description.h"
 

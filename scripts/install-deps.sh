@@ -2,11 +2,11 @@
 # Installs the Debian 12 packages the project needs, and only those that are
 # missing. Needs root (apt-get) when anything is missing.
 #   install-deps.sh run    what building and running the program needs
-#   install-deps.sh test   everything the test command needs
+#   install-deps.sh test   everything the test command and the packages (cpack) need
 set -euo pipefail
 
 RUN_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev fonts-dejavu-core libpng-dev)
-TEST_PACKAGES=("${RUN_PACKAGES[@]}" libgtest-dev libgmock-dev googletest libbenchmark-dev
+TEST_PACKAGES=("${RUN_PACKAGES[@]}" dpkg-dev file libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils
   g++-mingw-w64-i686 wine wine32:i386)
 

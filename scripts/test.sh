@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux build and its suites, the
+# Linux build installed and its program run from the prefix, the
 # same suites under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # program end to end on a virtual X server, and the 32-bit Windows build
 # under Wine against the real platform. Installs what is missing first
@@ -79,6 +80,41 @@ linux_end_to_end() {
     checked_script tests/e2e/sdl_xvfb.sh build/linux
 }
 
+# The Linux build installed into a fresh prefix: it holds the program and its
+# README and nothing else, and the installed program runs on the headless
+# backend to its first frame, where Escape is held, and ends by itself with
+# exit code 0 and no line from the layer.
+installed_program() {
+  local prefix err files status result=0
+  cmake --build --preset linux --target tilescroll -j"$jobs" >/dev/null || return 1
+  prefix=$(mktemp -d)
+  err=$(mktemp)
+  if cmake --install build/linux --prefix "$prefix" >/dev/null; then
+    files=$(cd "$prefix" && find . -type f | sort | tr '\n' ' ')
+    if [ "$files" = "./bin/tilescroll ./share/doc/tilescroll/README.md " ]; then
+      echo "PASS install: bin/tilescroll and share/doc/tilescroll/README.md"
+    else
+      echo "FAIL install: the prefix holds $files"
+      result=1
+    fi
+    TILESCROLL_BACKEND=headless TILESCROLL_HEADLESS_ESCAPE_AFTER=1 \
+      timeout 60 "$prefix/bin/tilescroll" 2>"$err"
+    status=$?
+    if [ "$status" -eq 0 ] && [ ! -s "$err" ]; then
+      echo "PASS installed tilescroll: first frame, Escape, exit 0"
+    else
+      echo "FAIL installed tilescroll: exit $status (124: still running after 60 s)"
+      cat "$err"
+      result=1
+    fi
+  else
+    echo "FAIL install: cmake --install build/linux --prefix $prefix"
+    result=1
+  fi
+  rm -rf "$prefix" "$err"
+  return "$result"
+}
+
 windows_under_wine() {
   local log status
   cmake --preset windows-i686 >/dev/null &&
@@ -92,6 +128,7 @@ windows_under_wine() {
 }
 
 stage "linux" ctest_preset linux
+stage "installed-program" checked_script installed_program
 stage "linux-asan" ctest_preset linux-asan
 stage "valgrind" tests/valgrind/run.sh build/linux
 stage "fuzz-smoke" fuzz/run.sh 30

@@ -2,7 +2,7 @@
 // reference counts and what ends with what, the display mode and exclusive
 // use given back, the backend's refusal, and calls no failure rule reaches.
 #include "layer_fixture.h"
-#include "platform/layer/screen.h"
+#include "platform/layer/device/screen.h"
 
 #include <algorithm>
 #include <string>

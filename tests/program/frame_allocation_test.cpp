@@ -5,7 +5,7 @@
 // the layer's aligned surface memory comes only with new surfaces.
 #include "display/display_state.h"
 #include "mapview/view_position.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 
 #include <algorithm>

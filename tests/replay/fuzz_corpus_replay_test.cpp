@@ -2,7 +2,7 @@
 // a fault with) through the same three entry points the fuzzers use, built
 // with the suite's compiler and, in the sanitizer build, its sanitizers.
 #include "fuzz/entry_points.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 
 #include <algorithm>

@@ -3,7 +3,7 @@
 #include "display/display_setup.h"
 #include "display/display_state.h"
 #include "display/tile_set.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 
 #include <cstdio>

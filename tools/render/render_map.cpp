@@ -4,7 +4,7 @@
 #include "display/display_state.h"
 #include "headless_program.h"
 #include "mapview/tile_walk.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 
 #include <cstdio>

@@ -6,7 +6,7 @@
 #include "headless_program.h"
 #include "mapview/frame.h"
 #include "mapview/view_position.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 
 #include <cstdio>

@@ -1,0 +1,302 @@
+// The desktop backend on SDL2: a borderless window covering the desktop
+// shows the program's display mode scaled with its aspect kept, so the
+// desktop's real mode never changes and a crash cannot leave the screen in
+// 640 x 480. The only file of the layer that calls SDL.
+#include "platform/layer/device/backend.h"
+#include "platform/layer/calls/call_log.h"
+#include "platform/layer/device/sdl/present_pacer.h"
+#include "platform/layer/device/sdl/key_map.h"
+
+#include <SDL.h>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <errno.h>
+#include <string>
+#include <thread>
+
+namespace layer {
+namespace {
+
+bool EnvironmentSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
+// Without this SDL quietly falls back to its offscreen driver, and the
+// program would run with nothing to show for it.
+bool ScreenlessDriver(const char* driver)
+{
+    return driver != nullptr
+        && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+class SdlBackend final : public Backend {
+public:
+    ~SdlBackend() override
+    {
+        Stop();
+    }
+
+    bool Start(std::string& reason) override;
+    void Stop() override;
+    ScreenSize DesktopSize() const override;
+    bool SetDisplayMode(int width, int height) override;
+    void RestoreDisplayMode() override;
+    void Present(const uint16_t* pixels, int pitchBytes, int width, int height,
+        bool waitForRefresh) override;
+    bool PumpEvents() override;
+    bool KeyHeld(int virtualKey) const override;
+    void ShowPointer(bool visible) override;
+
+private:
+    bool OpenWindow(const char* operation);
+    void CloseWindow();
+    bool FitTexture(int width, int height, const char* operation);
+    void UseVsync(bool on);
+
+    bool started_ = false;
+    ScreenSize desktop_{};
+    PresentPacer pacer_{0};
+    bool pointerVisible_ = true;
+
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    int textureWidth_ = 0;
+    int textureHeight_ = 0;
+    bool vsyncOn_ = true;
+    bool windowRefused_ = false;
+};
+
+bool SdlBackend::Start(std::string& reason)
+{
+    if (started_)
+        return true;
+    const bool driverChosen = EnvironmentSet("SDL_VIDEODRIVER");
+    std::string displayName;
+    if (!driverChosen) {
+        const bool x11 = EnvironmentSet("DISPLAY");
+        const bool wayland = EnvironmentSet("WAYLAND_DISPLAY");
+        if (!x11 && !wayland) {
+            reason = "no display to show on: DISPLAY and WAYLAND_DISPLAY are unset";
+            return false;
+        }
+        // Only the kind of display the session names is tried, so a missing
+        // one fails with its own error instead of another library's noise.
+        if (x11 != wayland) {
+            SDL_SetHint(SDL_HINT_VIDEODRIVER, x11 ? "x11" : "wayland");
+            displayName = std::string(" ") + std::getenv(x11 ? "DISPLAY" : "WAYLAND_DISPLAY");
+        }
+    }
+    // Sharp pixels for the tiles and the bitmap font.
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        reason = "SDL could not open the display" + displayName + ": " + SDL_GetError();
+        SDL_Quit();
+        return false;
+    }
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driverChosen && ScreenlessDriver(driver)) {
+        reason
+            = std::string("SDL found no display to show on, only its ") + driver + " video driver";
+        SDL_Quit();
+        return false;
+    }
+    SDL_DisplayMode desktop{};
+    if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
+        reason = std::string("SDL could not read the desktop's mode: ") + SDL_GetError();
+        SDL_Quit();
+        return false;
+    }
+    desktop_ = {desktop.w, desktop.h};
+    pacer_ = PresentPacer(desktop.refresh_rate);
+    started_ = true;
+    return true;
+}
+
+void SdlBackend::Stop()
+{
+    if (!started_)
+        return;
+    CloseWindow();
+    SDL_Quit();
+    started_ = false;
+    windowRefused_ = false;
+}
+
+ScreenSize SdlBackend::DesktopSize() const
+{
+    return desktop_;
+}
+
+bool SdlBackend::OpenWindow(const char* operation)
+{
+    if (renderer_ != nullptr)
+        return true;
+    // Covers the desktop at its own size: the program's mode is a picture
+    // scaled into it, never a mode switch of the real display.
+    window_ = SDL_CreateWindow(program_invocation_short_name, SDL_WINDOWPOS_UNDEFINED,
+        SDL_WINDOWPOS_UNDEFINED, desktop_.width, desktop_.height,
+        SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP);
+    if (window_ != nullptr)
+        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (renderer_ == nullptr) {
+        Refuse(operation,
+            (std::string("SDL could not make a full-screen window: ") + SDL_GetError()).c_str());
+        CloseWindow();
+        return false;
+    }
+    vsyncOn_ = true;
+    SDL_ShowCursor(pointerVisible_ ? SDL_ENABLE : SDL_DISABLE);
+    SDL_RaiseWindow(window_);
+    return true;
+}
+
+void SdlBackend::CloseWindow()
+{
+    if (texture_ != nullptr)
+        SDL_DestroyTexture(texture_);
+    if (renderer_ != nullptr)
+        SDL_DestroyRenderer(renderer_);
+    if (window_ != nullptr)
+        SDL_DestroyWindow(window_);
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    window_ = nullptr;
+    textureWidth_ = 0;
+    textureHeight_ = 0;
+}
+
+bool SdlBackend::FitTexture(int width, int height, const char* operation)
+{
+    if (texture_ != nullptr && textureWidth_ == width && textureHeight_ == height)
+        return true;
+    if (texture_ != nullptr)
+        SDL_DestroyTexture(texture_);
+    texture_ = SDL_CreateTexture(
+        renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (texture_ == nullptr || SDL_RenderSetLogicalSize(renderer_, width, height) != 0) {
+        Refuse(operation,
+            (std::string("SDL could not make the screen's picture: ") + SDL_GetError()).c_str());
+        if (texture_ != nullptr)
+            SDL_DestroyTexture(texture_);
+        texture_ = nullptr;
+        textureWidth_ = 0;
+        textureHeight_ = 0;
+        return false;
+    }
+    textureWidth_ = width;
+    textureHeight_ = height;
+    return true;
+}
+
+bool SdlBackend::SetDisplayMode(int width, int height)
+{
+    if (!started_ || width <= 0 || height <= 0)
+        return false;
+    if (!OpenWindow("SetDisplayMode") || !FitTexture(width, height, "SetDisplayMode")) {
+        CloseWindow();
+        return false;
+    }
+    // A mode switch blanks the screen.
+    UseVsync(false);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+    pacer_.Returned(PresentPacer::Clock::now());
+    return true;
+}
+
+void SdlBackend::RestoreDisplayMode()
+{
+    CloseWindow();
+    pacer_.Forget();
+}
+
+void SdlBackend::UseVsync(bool on)
+{
+    if (on == vsyncOn_)
+        return;
+    SDL_RenderSetVSync(renderer_, on ? 1 : 0);
+    vsyncOn_ = on;
+}
+
+void SdlBackend::Present(
+    const uint16_t* pixels, int pitchBytes, int width, int height, bool waitForRefresh)
+{
+    if (!started_ || pixels == nullptr || width <= 0 || height <= 0 || pitchBytes < 2 * width)
+        return;
+    // A primary surface shown without a mode switch still needs a window.
+    if (renderer_ == nullptr) {
+        if (windowRefused_)
+            return;
+        if (!OpenWindow("Flip") || !FitTexture(width, height, "Flip")) {
+            CloseWindow();
+            windowRefused_ = true;
+            return;
+        }
+    } else if (!FitTexture(width, height, "Flip")) {
+        return;
+    }
+    SDL_UpdateTexture(texture_, nullptr, pixels, pitchBytes);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+    UseVsync(waitForRefresh);
+    SDL_RenderPresent(renderer_);
+    // Where the display does not hold a present back (no vsync, or vsync
+    // that SDL only imitates by the millisecond, as on Xvfb), frames still
+    // come at the display's rate: the program scrolls a fixed step a frame.
+    // With real vsync the present has waited already and this sleeps not at
+    // all.
+    const PresentPacer::Clock::time_point due
+        = pacer_.ReturnTime(PresentPacer::Clock::now(), waitForRefresh);
+    std::this_thread::sleep_until(due);
+    pacer_.Returned(PresentPacer::Clock::now());
+}
+
+bool SdlBackend::PumpEvents()
+{
+    if (!started_)
+        return false;
+    // Draining the queue also brings SDL's keyboard state up to date. SDL
+    // reports Ctrl-C and SIGTERM as SDL_QUIT too, so they end the run the
+    // program's own way, with its screen given back.
+    bool closeRequested = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event) != 0) {
+        if (event.type == SDL_QUIT
+            || (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE))
+            closeRequested = true;
+    }
+    return closeRequested;
+}
+
+bool SdlBackend::KeyHeld(int virtualKey) const
+{
+    if (!started_)
+        return false;
+    const KeyScancodes keys = ScancodesForVirtualKey(virtualKey);
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    auto down = [&](int scancode) { return scancode > 0 && scancode < count && state[scancode]; };
+    return down(keys.first) || down(keys.second);
+}
+
+void SdlBackend::ShowPointer(bool visible)
+{
+    pointerVisible_ = visible;
+    if (started_)
+        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> CreateDesktopBackend(std::string& /*reason*/)
+{
+    return std::make_unique<SdlBackend>();
+}
+
+}  // namespace layer

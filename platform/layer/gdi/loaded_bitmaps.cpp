@@ -1,0 +1,26 @@
+// The DIB sections that LoadImageA hands out: a decoded picture scaled into a
+// new bitmap.
+#include "platform/layer/gdi/bmp_reader.h"
+#include "platform/layer/gdi/gdi_internal.h"
+#include "platform/layer/gdi/objects.h"
+
+namespace layer {
+
+HBITMAP CreateDibSectionOf(const BmpImage& image, int32_t width, int32_t height)
+{
+    gdi::Bitmap* bitmap = nullptr;
+    HBITMAP handle = gdi::CreateDibBitmap(width, height, &bitmap);
+    if (handle == nullptr)
+        return nullptr;
+    // Nearest neighbour, as StretchBlt scales.
+    const gdi::Canvas canvas = bitmap->GetCanvas();
+    for (int32_t y = 0; y < height; ++y) {
+        const auto sy = static_cast<int32_t>(int64_t{y} * image.height / height);
+        auto* row = reinterpret_cast<uint32_t*>(canvas.Row(y));
+        for (int32_t x = 0; x < width; ++x)
+            row[x] = image.At(static_cast<int32_t>(int64_t{x} * image.width / width), sy);
+    }
+    return handle;
+}
+
+}  // namespace layer

@@ -1,0 +1,93 @@
+// The legacy file calls over POSIX files: read-only, read in sequence.
+#include "platform/layer/calls/call_log.h"
+#include "platform/layer/kernel/kernel_internal.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace layer {
+namespace {
+
+// Only files opened here may be read or closed through these calls, so a
+// stray handle can never reach another descriptor of the process.
+std::set<int>& OpenFiles()
+{
+    static std::set<int> files;
+    return files;
+}
+
+bool Known(HFILE file)
+{
+    return OpenFiles().count(file) != 0;
+}
+
+}  // namespace
+
+void CloseOpenFiles()
+{
+    for (int fd : OpenFiles())
+        ::close(fd);
+    OpenFiles().clear();
+}
+
+}  // namespace layer
+
+HFILE WINAPI _lopen(LPCSTR path, int mode)
+{
+    if (!layer::BeginCall("_lopen"))
+        return HFILE_ERROR;
+    if (path == nullptr)
+        return HFILE_ERROR;
+    if (mode != OF_READ) {
+        layer::Refuse("_lopen", "only OF_READ is emulated");
+        return HFILE_ERROR;
+    }
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return HFILE_ERROR;
+    // A directory does not open as a file on the platform.
+    struct stat info;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return HFILE_ERROR;
+    }
+    layer::OpenFiles().insert(fd);
+    return fd;
+}
+
+UINT WINAPI _lread(HFILE file, LPVOID buffer, UINT bytes)
+{
+    const UINT failed = static_cast<UINT>(HFILE_ERROR);
+    if (!layer::BeginCall("_lread"))
+        return failed;
+    if (!layer::Known(file) || (buffer == nullptr && bytes != 0))
+        return failed;
+    // Short only at the end of the file.
+    auto* out = static_cast<char*>(buffer);
+    UINT done = 0;
+    while (done < bytes) {
+        const ssize_t got = ::read(file, out + done, bytes - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            return failed;
+        if (got == 0)
+            break;
+        done += static_cast<UINT>(got);
+    }
+    return done;
+}
+
+HFILE WINAPI _lclose(HFILE file)
+{
+    if (!layer::BeginCall("_lclose"))
+        return HFILE_ERROR;
+    if (!layer::Known(file))
+        return HFILE_ERROR;
+    layer::OpenFiles().erase(file);
+    ::close(file);
+    return 0;
+}
