@@ -6,8 +6,10 @@
 #include "layer/layer_fixture.h"
 #include "support/bmp_bytes.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <string>
@@ -190,7 +192,8 @@ TEST_F(BitmapUtils, PaletteWithoutAUsableTableIsTheRamp)
         = {"NO_SUCH_BITMAP", (folder.path / "missing.bmp").string(), "TOO_SHORT", "FAR_TABLE"};
     // Files ending inside their headers count as failing the header test: were
     // their missing bytes taken as a header, red and blue would be exchanged.
-    for (size_t length : {0u, 10u, 14u, 30u, 53u})
+    // A file of headers alone has no table to convert.
+    for (size_t length : {0u, 10u, 14u, 30u, 53u, 54u})
         names.push_back(folder.Write("short" + std::to_string(length) + ".bmp",
             std::vector<uint8_t>(eightBit.begin(), eightBit.begin() + length)));
     ExpectPalette(PaletteOf(NULL), Ramp());
@@ -200,16 +203,15 @@ TEST_F(BitmapUtils, PaletteWithoutAUsableTableIsTheRamp)
     }
     EXPECT_EQ(test::TakeDebugOutput(), "");
 
-    // With both headers complete the declared entries are converted, even
-    // where the file has no table for them.
-    const Palette headersOnly = PaletteOf(
-        folder.Write("headers.bmp", std::vector<uint8_t>(eightBit.begin(), eightBit.begin() + 54))
-            .c_str());
-    ASSERT_EQ(headersOnly.size(), size_t{PALETTE_SIZE});
-    for (int i = 1; i < PALETTE_SIZE - 1; ++i) {
-        EXPECT_EQ(headersOnly[i].peRed, Ramp()[i].peBlue) << i;
-        EXPECT_EQ(headersOnly[i].peBlue, Ramp()[i].peRed) << i;
-    }
+    // A table cut after five and a half of its 256 declared entries: five
+    // converted, the half entry's bytes as they came over the ramp, and the
+    // entries the file never reached the ramp as it is.
+    std::vector<uint8_t> cut
+        = BuildBmp({4, 4, 8, 0, 40, SixteenColors(), {}, 0}, std::vector<uint32_t>(16, 0), true);
+    cut.resize(54 + 5 * 4 + 2);
+    Palette expected = WithRawBytes(Ramp(), 5, &cut[54 + 5 * 4], 2);
+    std::copy_n(WithSixteen(true).begin(), 5, expected.begin());
+    ExpectPalette(PaletteOf(folder.Write("cut.bmp", cut).c_str()), expected);
 }
 
 TEST_F(BitmapUtils, ResourceTableTakenOnlyAsFarAsTheResourceGoes)
