@@ -80,6 +80,10 @@ void TakeFileColorTable(LPCSTR path, PALETTEENTRY table[PALETTE_SIZE])
 
 IDirectDrawPalette* LoadPaletteFromBitmap(IDirectDraw* directDraw, LPCSTR name)
 {
+    // Without a DirectDraw object no palette can be made: nothing is read.
+    if (directDraw == NULL)
+        return NULL;
+
     PALETTEENTRY table[PALETTE_SIZE];
     BuildDefaultPalette(table);
 

@@ -575,4 +575,28 @@ TEST_P(BitmapUtilsLeaks, EverythingMadeIsGivenBackAndTheDiagnosticsAreExact)
 INSTANTIATE_TEST_SUITE_P(Roads, BitmapUtilsLeaks, testing::ValuesIn(LEAK_CASES),
     [](const testing::TestParamInfo<LeakCase>& info) { return std::string(info.param.name); });
 
+// ---- Null objects ---------------------------------------------------------------------
+
+TEST_F(BitmapUtils, NullObjectsGiveTheFailureValueAndTouchNothing)
+{
+    const std::string path = GradientFile(16, 16);
+    test::RegisterResource("NULL_PALETTE", RT_BITMAP, SixteenColorBmp(false));
+    // Each call with a name or colour that would otherwise get it going.
+    const std::pair<const char*, std::function<bool()>> calls[] = {
+        {"LoadBitmapSurface", [&] { return LoadBitmapSurface(NULL, path.c_str(), 0, 0) == NULL; }},
+        {"LoadPaletteFromBitmap resource",
+            [] { return LoadPaletteFromBitmap(NULL, "NULL_PALETTE") == NULL; }},
+        {"LoadPaletteFromBitmap file",
+            [&] { return LoadPaletteFromBitmap(NULL, path.c_str()) == NULL; }},
+        {"MatchColor", [] { return MatchColor(NULL, RGB(1, 2, 3)) == CLR_INVALID; }},
+        {"MatchColor CLR_INVALID", [] { return MatchColor(NULL, CLR_INVALID) == CLR_INVALID; }},
+        {"SetSourceColorKey", [] { return SetSourceColorKey(NULL, RGB(1, 2, 3)) == E_FAIL; }}};
+    for (const auto& [what, call] : calls) {
+        test::StartRecording();
+        EXPECT_TRUE(call()) << what;
+        EXPECT_TRUE(test::StopRecording().empty()) << what;
+    }
+    EXPECT_EQ(test::TakeDebugOutput(), "");
+}
+
 }  // namespace
