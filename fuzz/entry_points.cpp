@@ -329,20 +329,12 @@ Problems LoadPaletteFromFile(std::span<const uint8_t> bytes)
         if (palette == NULL) {
             problems.push_back("LoadPaletteFromBitmap gave no palette");
         } else {
-            // The table is read from byte 54 on; a file shorter than its two
-            // headers has no usable header, so no count.
+            // The table is read from byte 54 on. Entries past the file's end
+            // keep the ramp as it is, declared or not.
             constexpr size_t TABLE_START = 54;
-            const int32_t count = bytes.size() < TABLE_START
-                ? 0
-                : ColorTableCount(Field(bytes, 14, 4), static_cast<uint16_t>(Field(bytes, 28, 2)),
-                    Field(bytes, 46, 4), true);
-            std::vector<bool> untouched(PALETTE_SIZE), swapped(PALETTE_SIZE);
-            for (int i = 0; i < PALETTE_SIZE; ++i) {
-                // Declared entries past the file's end are put into palette
-                // order all the same: the ramp's red and blue trade places.
+            std::vector<bool> untouched(PALETTE_SIZE), swapped(PALETTE_SIZE, false);
+            for (int i = 0; i < PALETTE_SIZE; ++i)
                 untouched[i] = TABLE_START + 4 * static_cast<size_t>(i) >= bytes.size();
-                swapped[i] = i < count;
-            }
             CheckPalette(palette, untouched, swapped, problems);
             palette->Release();
         }
