@@ -245,3 +245,35 @@ TEST_F(UtilitiesAgreement, SurfacesFromABitmapResourceAtItsSizeAndScaled)
 }
 
 }  // namespace
+
+namespace {
+
+// A 16-bit colour key is compared with the whole key value: bits above the
+// pixel's depth are not cut away, so a key wider than the pixel keys out
+// nothing (SetSourceColorKey sets 0xFFFFFFFF after a failed match).
+TEST_F(UtilitiesAgreement, SourceKeysWiderThanThePixelMatchNothing)
+{
+    IDirectDrawSurface* source = Offscreen(4, 1);
+    IDirectDrawSurface* target = Offscreen(4, 1);
+    const uint16_t pixels[4] = {0xFFFF, 0x2345, 0x1234, 0x0000};
+    struct Case {
+        DWORD key;
+        bool keyedOut[4];  // which source pixels leave the target as it was
+    };
+    for (Case c : {Case{0xFFFF, {true, false, false, false}}, {0x2345, {false, true, false, false}},
+             {0xFFFFFFFF, {false, false, false, false}}, {0x00012345, {false, false, false, false}},
+             {0xABCD2345, {false, false, false, false}}}) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.key);
+        Visit(source, [&](int x, int, uint16_t& v) { v = pixels[x]; });
+        Visit(target, [](int, int, uint16_t& v) { v = 0x0841; });
+        DDCOLORKEY key = {c.key, c.key};
+        ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+        ASSERT_EQ(
+            target->BltFast(0, 0, source, NULL, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
+        const std::vector<uint16_t> after = Read(target);
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(after[x], c.keyedOut[x] ? 0x0841 : pixels[x]) << x;
+    }
+}
+
+}  // namespace
