@@ -1,6 +1,6 @@
 // GDI on the layer: selection and deletion rules, refused handles, pixels
-// converted to and from 5-6-5, StretchBlt's nearest-neighbour scaling and
-// clipping, and opaque text that stays inside its box.
+// converted to and from 5-6-5, StretchBlt's scaling and clipping, and opaque
+// text that stays inside its box.
 #include "layer/gdi_test_support.h"
 #include "platform/layer/default_font.h"
 
@@ -133,20 +133,26 @@ std::vector<COLORREF> Numbered(int width, int height)
     return colors;
 }
 
-TEST_F(GdiTest, StretchBltTakesEachPixelFromItsNearestSource)
+// As the platform's default stretch mode does: enlarging repeats the source
+// pixel under each destination pixel's centre; shrinking ANDs together the
+// source pixels whose centres fall in one destination pixel (down on a
+// boundary).
+TEST_F(GdiTest, StretchBltRepeatsPixelsAndCombinesTheOnesItDrops)
 {
+    using Sources = std::vector<std::vector<int>>;  // per destination pixel
     struct Case {
         const char* name;
         int srcW, srcH, xSrc, ySrc, wSrc, hSrc, wDest, hDest;
-        std::vector<int> columns, rows;  // source column and row of each destination pixel
+        Sources columns, rows;
     };
-    const Case cases[] = {{"identity", 3, 2, 0, 0, 3, 2, 3, 2, {0, 1, 2}, {0, 1}},
-        {"doubling", 2, 2, 0, 0, 2, 2, 4, 4, {0, 0, 1, 1}, {0, 0, 1, 1}},
-        {"halving", 4, 4, 0, 0, 4, 4, 2, 2, {0, 2}, {0, 2}},
-        {"three to five", 3, 1, 0, 0, 3, 1, 5, 1, {0, 0, 1, 1, 2}, {0}},
-        {"five to three", 5, 1, 0, 0, 5, 1, 3, 1, {0, 1, 3}, {0}},
-        {"source offset", 4, 4, 1, 2, 2, 2, 4, 2, {1, 1, 2, 2}, {2, 3}},
-        {"axes apart", 4, 2, 0, 0, 4, 2, 2, 4, {0, 2}, {0, 0, 1, 1}}};
+    const Case cases[] = {{"identity", 3, 2, 0, 0, 3, 2, 3, 2, {{0}, {1}, {2}}, {{0}, {1}}},
+        {"doubling", 2, 2, 0, 0, 2, 2, 4, 4, {{0}, {0}, {1}, {1}}, {{0}, {0}, {1}, {1}}},
+        {"halving", 4, 4, 0, 0, 4, 4, 2, 2, {{0, 1}, {2, 3}}, {{0, 1}, {2, 3}}},
+        {"three to five", 3, 1, 0, 0, 3, 1, 5, 1, {{0}, {0}, {1}, {2}, {2}}, {{0}}},
+        {"five to three", 5, 1, 0, 0, 5, 1, 3, 1, {{0, 1}, {2}, {3, 4}}, {{0}}},
+        {"four to three", 4, 1, 0, 0, 4, 1, 3, 1, {{0}, {1, 2}, {3}}, {{0}}},
+        {"source offset", 4, 4, 1, 2, 2, 2, 4, 2, {{1}, {1}, {2}, {2}}, {{2}, {3}}},
+        {"axes apart", 4, 2, 0, 0, 4, 2, 2, 4, {{0, 1}, {2, 3}}, {{0}, {0}, {1}, {1}}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::vector<COLORREF> colors = Numbered(c.srcW, c.srcH);
@@ -155,9 +161,13 @@ TEST_F(GdiTest, StretchBltTakesEachPixelFromItsNearestSource)
         ASSERT_TRUE(StretchBlt(
             dest.dc(), 0, 0, c.wDest, c.hDest, source.dc, c.xSrc, c.ySrc, c.wSrc, c.hSrc, SRCCOPY));
         for (int j = 0; j < c.hDest; ++j)
-            for (int i = 0; i < c.wDest; ++i)
-                EXPECT_EQ(dest.at(i, j), As565(colors[c.rows[j] * c.srcW + c.columns[i]]))
-                    << i << "," << j;
+            for (int i = 0; i < c.wDest; ++i) {
+                COLORREF combined = 0xFFFFFF;
+                for (int row : c.rows[j])
+                    for (int column : c.columns[i])
+                        combined &= colors[row * c.srcW + column];
+                EXPECT_EQ(dest.at(i, j), As565(combined)) << i << "," << j;
+            }
         EXPECT_TRUE(dest.GuardsIntact());
         source.Release();
     }

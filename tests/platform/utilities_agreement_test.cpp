@@ -276,4 +276,49 @@ TEST_F(UtilitiesAgreement, SourceKeysWiderThanThePixelMatchNothing)
     }
 }
 
+// Scaled down through CopyBitmapToSurface, a picture's thin lines are not
+// lost: the default stretch mode ANDs the pixels that fall together. Lines
+// that disappear under a nearest-pixel copy, and colours that AND to black.
+TEST_F(UtilitiesAgreement, ShrunkCopiesAndTheLinesTheyDrop)
+{
+    DWORD m[3];
+    Visit(
+        Offscreen(1, 1), [](int, int, uint16_t&) {}, m);
+    const uint32_t WHITE = 0xFFFFFF, BLACK = 0, RED = 0xFF0000, BLUE = 0x0000FF;
+    auto pixelOf = [&](uint32_t rgb) {
+        return (rgb & RED ? m[0] : 0) | (rgb & 0x00FF00 ? m[1] : 0) | (rgb & BLUE ? m[2] : 0);
+    };
+    struct Case {
+        const char* what;
+        int from, to, line;  // widths, and the line's column
+        uint32_t background, ink;
+        std::vector<uint32_t> expected;  // the target's columns
+    };
+    const Case cases[] = {{"halved, the line in a dropped column", 8, 4, 3, WHITE, BLACK,
+                              {WHITE, BLACK, WHITE, WHITE}},
+        {"halved, a white line on black", 8, 4, 0, BLACK, WHITE, {BLACK, BLACK, BLACK, BLACK}},
+        {"halved, red on blue", 8, 4, 5, BLUE, RED, {BLUE, BLUE, BLACK, BLUE}},
+        {"four to three, the middle pair", 4, 3, 2, WHITE, BLACK, {WHITE, BLACK, WHITE}},
+        {"five to three, the last pair", 5, 3, 3, WHITE, BLACK, {WHITE, WHITE, BLACK}},
+        {"three to five", 3, 5, 1, WHITE, BLACK, {WHITE, WHITE, BLACK, WHITE, WHITE}},
+        {"four to one, the last column", 4, 1, 3, WHITE, BLACK, {WHITE}},
+        {"four to one, the one before", 4, 1, 2, WHITE, BLACK, {BLACK}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = folder.Write("lines.bmp",
+            bmptest::Bmp24(
+                c.from, 2, [&](int x, int) { return x == c.line ? c.ink : c.background; }, true));
+        HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
+            NULL, path.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
+        ASSERT_NE(bitmap, static_cast<HBITMAP>(NULL));
+        IDirectDrawSurface* target = Offscreen(c.to, 1);
+        EXPECT_EQ(CopyBitmapToSurface(target, bitmap, 0, 0, 0, 0), DD_OK);
+        DeleteObject(bitmap);
+        const std::vector<uint16_t> after = Read(target);
+        ASSERT_EQ(after.size(), c.expected.size());
+        for (size_t x = 0; x < after.size(); ++x)
+            EXPECT_EQ(after[x], pixelOf(c.expected[x])) << x;
+    }
+}
+
 }  // namespace
