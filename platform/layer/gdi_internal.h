@@ -13,6 +13,8 @@ HDC CreateSurfaceDC(uint16_t* bits, int32_t width, int32_t height, int32_t pitch
 void DestroySurfaceDC(HDC hdc);
 
 int LiveGdiObjectCount();
+// The 32-bit pixels kept for a bitmap, whatever depth it reports; or null.
+const uint32_t* KeptBitmapPixels(HGDIOBJ bitmap);
 // Ends every GDI object (for the tests' ResetLayer).
 void ResetGdi();
 

@@ -103,6 +103,8 @@ HANDLE WINAPI LoadImageA(HINSTANCE instance, LPCSTR name, UINT type, int cx, int
     HBITMAP handle = gdi::CreateDibBitmap(width, height, &bitmap);
     if (handle == nullptr)
         return nullptr;
+    // The DIB section takes the picture's own depth, scaled or not.
+    bitmap->bitsPerPixel = image.bitsPerPixel;
     // Nearest neighbour, as StretchBlt scales.
     const gdi::Canvas canvas = bitmap->GetCanvas();
     for (int32_t y = 0; y < height; ++y) {

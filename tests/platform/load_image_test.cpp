@@ -21,14 +21,17 @@ HBITMAP LoadFile(const std::string& path, int cx = 0, int cy = 0)
 }
 
 // Every pixel through a memory DC, top row first, as 0x00RRGGBB, after
-// checking the size in the BITMAP record; deletes the bitmap.
-std::vector<uint32_t> TakePixels(HBITMAP bitmap, int width, int height)
+// checking the BITMAP record: the size, and the DIB section's own depth (the
+// picture's, scaled or not) with rows of whole 32-bit words. Deletes the
+// bitmap.
+std::vector<uint32_t> TakePixels(HBITMAP bitmap, int width, int height, int bitsPerPixel)
 {
     BITMAP record{};
     EXPECT_EQ(GetObjectA(bitmap, sizeof record, &record), static_cast<int>(sizeof record));
     EXPECT_EQ(record.bmWidth, width);
     EXPECT_EQ(record.bmHeight, height);
-    EXPECT_NE(record.bmBits, nullptr) << "a DIB section";
+    EXPECT_EQ(record.bmBitsPixel, bitsPerPixel);
+    EXPECT_EQ(record.bmWidthBytes, (width * bitsPerPixel + 31) / 32 * 4);
     std::vector<uint32_t> pixels;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ original = SelectObject(dc, bitmap);
@@ -76,7 +79,8 @@ TEST(LoadImage, ReadsEveryBitDepthOfAFile)
         SCOPED_TRACE(c.name);
         HBITMAP bitmap = LoadFile(folder.Write("picture.bmp", BuildBmp(c.shape, c.raw, true)));
         ASSERT_NE(bitmap, nullptr);
-        const std::vector<uint32_t> pixels = TakePixels(bitmap, c.shape.width, c.shape.height);
+        const std::vector<uint32_t> pixels
+            = TakePixels(bitmap, c.shape.width, c.shape.height, c.shape.bitCount);
         ASSERT_EQ(pixels.size(), c.expected.size());
         for (size_t i = 0; i < pixels.size(); ++i)
             for (int shift : {16, 8, 0})
@@ -97,7 +101,7 @@ TEST(LoadImage, ScalesToTheRequestedSize)
         BuildBmp({4, 4},
             bmptest::PixelsOf(4, 4, [&](int x, int y) { return quads[(y / 2) * 2 + x / 2]; }),
             true));
-    EXPECT_EQ(TakePixels(LoadFile(big, 2, 2), 2, 2), quads);
+    EXPECT_EQ(TakePixels(LoadFile(big, 2, 2), 2, 2, 24), quads);
 
     // The platform may smooth an enlarged picture: only the corners are
     // certain. A zero width or height keeps the picture's own.
@@ -107,7 +111,7 @@ TEST(LoadImage, ScalesToTheRequestedSize)
     for (Request r : {Request{4, 6, 4, 6}, Request{4, 0, 4, 2}, Request{0, 4, 2, 4}}) {
         HBITMAP bitmap = LoadFile(four, r.cx, r.cy);
         ASSERT_NE(bitmap, nullptr);
-        const std::vector<uint32_t> pixels = TakePixels(bitmap, r.width, r.height);
+        const std::vector<uint32_t> pixels = TakePixels(bitmap, r.width, r.height, 24);
         EXPECT_EQ(pixels.front(), quads[0]);
         EXPECT_EQ(pixels[r.width - 1], quads[1]);
         EXPECT_EQ(pixels[(r.height - 1) * r.width], quads[2]);
@@ -118,7 +122,7 @@ TEST(LoadImage, ScalesToTheRequestedSize)
     auto tile = static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), "TILE1", IMAGE_BITMAP, 32, 32, LR_CREATEDIBSECTION));
     ASSERT_NE(tile, nullptr);
-    for (uint32_t pixel : TakePixels(tile, 32, 32))
+    for (uint32_t pixel : TakePixels(tile, 32, 32, 24))
         ASSERT_TRUE((pixel & 0xFF00FF) == 0 && (pixel >> 8 & 0xFF) >= 64) << std::hex << pixel;
 }
 
