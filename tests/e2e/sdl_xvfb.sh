@@ -182,4 +182,116 @@ if [[ -s $WORK/program.err ]]; then
 else
     pass "nothing on standard error"
 fi
+
+# ---- Close requests from outside: Ctrl-C, and the X server going away. Each
+# check runs the program on an X server of its own, started in its own
+# session so that whatever it leaves behind can be found. Started in the
+# background by this script, the program inherits SIGINT ignored, as jobs of
+# a shell script do; it must end all the same.
+OWN_XVFB_PID=""
+OWN_APP_PID=""
+OWN_CODE=""
+# shellcheck disable=SC2317  # reached through the EXIT trap
+stop_own() {
+    stop_process "$OWN_APP_PID"
+    stop_process "$OWN_XVFB_PID"
+    OWN_APP_PID=""
+    OWN_XVFB_PID=""
+}
+trap 'stop_own; cleanup' EXIT
+
+# Xvfb and the program on it, up and showing frames; false when either
+# does not come up.
+start_own_program() {
+    local tag=$1 number
+    : >"$WORK/$tag.display"
+    Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$WORK/$tag.display" \
+        2>"$WORK/$tag.xvfb.log" &
+    OWN_XVFB_PID=$!
+    for _ in $(seq 1 100); do
+        [[ -s $WORK/$tag.display ]] && break
+        sleep 0.05
+    done
+    number=$(tr -dc '0-9' <"$WORK/$tag.display")
+    [[ -n $number ]] || return 1
+    DISPLAY=":$number" setsid env -u TILESCROLL_BACKEND "$PROGRAM" \
+        >"$WORK/$tag.out" 2>"$WORK/$tag.err" &
+    OWN_APP_PID=$!
+    for _ in $(seq 1 150); do
+        kill -0 "$OWN_APP_PID" 2>/dev/null || return 1
+        DISPLAY=":$number" xdotool search --onlyvisible --name tilescroll >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    sleep 0.5  # frames running
+    kill -0 "$OWN_APP_PID" 2>/dev/null
+}
+
+# Waits up to $1 ms for the program to end; OWN_CODE is then its exit code,
+# or "running".
+wait_own_program() {
+    local until=$(($(now_ms) + $1))
+    while kill -0 "$OWN_APP_PID" 2>/dev/null && (($(now_ms) < until)); do
+        sleep 0.02
+    done
+    if kill -0 "$OWN_APP_PID" 2>/dev/null; then
+        OWN_CODE=running
+    else
+        wait "$OWN_APP_PID"
+        OWN_CODE=$?
+        OWN_APP_PID=""
+    fi
+}
+
+check_sigint_closes() {
+    if ! start_own_program sigint; then
+        fail "SIGINT: the program did not come up on its own X server"
+        stop_own
+        return
+    fi
+    local sent code
+    sent=$(now_ms)
+    kill -INT "$OWN_APP_PID"
+    wait_own_program 2000
+    code=$OWN_CODE
+    if [[ $code == 0 ]]; then
+        pass "SIGINT ended the program with exit code 0 after $(($(now_ms) - sent)) ms"
+    elif [[ $code == running ]]; then
+        fail "the program still runs 2 s after SIGINT"
+    else
+        fail "SIGINT ended the program with exit code $code: $(head -n 2 "$WORK/sigint.err")"
+    fi
+    stop_own
+}
+
+check_lost_display_closes() {
+    if ! start_own_program lost; then
+        fail "lost display: the program did not come up on its own X server"
+        stop_own
+        return
+    fi
+    local session=$OWN_APP_PID killed code left lines
+    killed=$(now_ms)
+    kill -KILL "$OWN_XVFB_PID"
+    wait "$OWN_XVFB_PID" 2>/dev/null
+    OWN_XVFB_PID=""
+    wait_own_program 3000
+    code=$OWN_CODE
+    left=$(pgrep -s "$session" | tr '\n' ' ')
+    lines=$(wc -l <"$WORK/lost.err")
+    if [[ $code == 0 && -z $left && $lines == 1 ]]; then
+        pass "X server killed: the program ended with exit code 0 after" \
+            "$(($(now_ms) - killed)) ms, nothing left running, one line on standard error:" \
+            "$(head -n 1 "$WORK/lost.err")"
+    elif [[ $code == running ]]; then
+        fail "the program still runs 3 s after its X server was killed"
+    else
+        fail "X server killed: exit code $code, left running: ${left:-nothing}," \
+            "$lines lines on standard error: $(head -n 3 "$WORK/lost.err")"
+    fi
+    stop_own
+}
+
+check_sigint_closes
+check_lost_display_closes
+
 ((FAILURES == 0))
