@@ -84,6 +84,10 @@ HRESULT ReloadBitmap(IDirectDrawSurface* surface, LPCSTR name)
 IDirectDrawSurface* LoadBitmapSurface(
     IDirectDraw* directDraw, LPCSTR name, int32_t width, int32_t height)
 {
+    // Without a DirectDraw object there is nothing to make the surface with.
+    if (directDraw == NULL)
+        return NULL;
+
     HBITMAP bitmap = LoadNamedBitmap(name, width, height);
     if (bitmap == NULL)
         return NULL;

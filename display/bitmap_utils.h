@@ -12,7 +12,8 @@ extern PALETTEENTRY PaletteShadow[PALETTE_SIZE];
 
 // A new offscreen surface holding the named bitmap (a resource of the
 // executable, else a .bmp file), loaded at width x height where these are not
-// 0. Null when there is no such bitmap or no surface. The caller releases it.
+// 0. Null when there is no DirectDraw object, no such bitmap or no surface.
+// The caller releases it.
 IDirectDrawSurface* LoadBitmapSurface(
     IDirectDraw* directDraw, LPCSTR name, int32_t width, int32_t height);
 
@@ -26,16 +27,17 @@ HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int32_t
     int32_t width, int32_t height);
 
 // A new 256-entry palette: the default ramp, overwritten by the colour table
-// of the named bitmap resource or .bmp file (name may be null). The caller
-// releases it.
+// of the named bitmap resource or .bmp file (name may be null). Null without a
+// DirectDraw object. The caller releases it.
 IDirectDrawPalette* LoadPaletteFromBitmap(IDirectDraw* directDraw, LPCSTR name);
 
 // The pixel value the surface uses for a GDI colour (or, for CLR_INVALID, the
-// top-left pixel's present value); CLR_INVALID when the surface cannot be
-// locked.
+// top-left pixel's present value); CLR_INVALID for a null surface or one that
+// cannot be locked.
 DWORD MatchColor(IDirectDrawSurface* surface, COLORREF color);
 
-// The surface's source-blit colour key set to the pixel value of a colour.
+// The surface's source-blit colour key set to the pixel value of a colour;
+// E_FAIL for a null surface.
 HRESULT SetSourceColorKey(IDirectDrawSurface* surface, COLORREF color);
 
 // One entry of the display palette and of PaletteShadow. 1 when written; 0

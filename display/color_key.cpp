@@ -9,6 +9,9 @@
 DWORD MatchColor(IDirectDrawSurface* surface, COLORREF color)
 {
     DWORD result = CLR_INVALID;
+    if (surface == NULL)
+        return result;
+
     COLORREF savedColor = 0;
     bool pixelWritten = false;
     HDC dc;
@@ -53,6 +56,8 @@ DWORD MatchColor(IDirectDrawSurface* surface, COLORREF color)
 
 HRESULT SetSourceColorKey(IDirectDrawSurface* surface, COLORREF color)
 {
+    if (surface == NULL)
+        return E_FAIL;
     // A failed match is not examined: the key becomes CLR_INVALID's value.
     const DWORD value = MatchColor(surface, color);
     DDCOLORKEY key;

@@ -40,7 +40,8 @@ void TakeResourceColorTable(HRSRC resource, PALETTEENTRY table[PALETTE_SIZE])
 
 // Entries from a .bmp file: the bytes after the info header go straight into
 // the table as far as the file reaches, and the declared entries among them
-// are put into palette order, keeping each reserved byte as the flags.
+// that the file filled are put into palette order, keeping each reserved byte
+// as the flags.
 void TakeFileColorTable(LPCSTR path, PALETTEENTRY table[PALETTE_SIZE])
 {
     const HFILE file = _lopen(path, OF_READ);
@@ -54,7 +55,7 @@ void TakeFileColorTable(LPCSTR path, PALETTEENTRY table[PALETTE_SIZE])
     std::memset(&infoHeader, 0, sizeof(infoHeader));
     const UINT fileHeaderRead = _lread(file, &fileHeader, FILE_HEADER_SIZE);
     const UINT infoHeaderRead = _lread(file, &infoHeader, INFO_HEADER_SIZE);
-    _lread(file, table, COLOR_TABLE_BYTES);
+    const UINT tableRead = _lread(file, table, COLOR_TABLE_BYTES);
     _lclose(file);
 
     // A file that ends inside its headers has no header to trust: it counts
@@ -64,7 +65,10 @@ void TakeFileColorTable(LPCSTR path, PALETTEENTRY table[PALETTE_SIZE])
 
     const int32_t count
         = ColorTableCount(infoHeader.biSize, infoHeader.biBitCount, infoHeader.biClrUsed, true);
-    const int32_t taken = ColorTableEntriesTaken(count, COLOR_TABLE_BYTES);
+    // Only the entries the read filled are converted: where the file ends
+    // first, the rest keep the ramp as it is.
+    const int32_t taken = ColorTableEntriesTaken(
+        count, tableRead == static_cast<UINT>(HFILE_ERROR) ? 0 : tableRead);
     for (int32_t i = 0; i < taken; ++i) {
         uint8_t entry[COLOR_TABLE_ENTRY_SIZE];
         std::memcpy(entry, &table[i], sizeof(entry));
@@ -76,6 +80,10 @@ void TakeFileColorTable(LPCSTR path, PALETTEENTRY table[PALETTE_SIZE])
 
 IDirectDrawPalette* LoadPaletteFromBitmap(IDirectDraw* directDraw, LPCSTR name)
 {
+    // Without a DirectDraw object no palette can be made: nothing is read.
+    if (directDraw == NULL)
+        return NULL;
+
     PALETTEENTRY table[PALETTE_SIZE];
     BuildDefaultPalette(table);
 

@@ -120,8 +120,8 @@ bool WriteInput(std::span<const uint8_t> bytes, Problems& problems)
     return static_cast<bool>(out);
 }
 
-// What GetObjectA says of a loaded bitmap; a DIB section of 32-bit pixels
-// with rows of width * 4 bytes, bottom-up.
+// What GetObjectA says of a loaded bitmap, and the 32-bit pixels the layer
+// keeps for it, rows bottom-up.
 struct Picture {
     int32_t width = 0;
     int32_t height = 0;
@@ -142,8 +142,14 @@ Picture Inspect(HBITMAP bitmap, const char* which, Problems& problems)
         problems.push_back(std::string("GetObjectA refuses the ") + which + " bitmap");
         return picture;
     }
-    if (info.bmWidth <= 0 || info.bmHeight <= 0 || info.bmBitsPixel != 32
-        || info.bmWidthBytes != info.bmWidth * 4 || info.bmBits == nullptr) {
+    // A DIB section's own depth, whole 32-bit words a row, and bits handed
+    // out only at 32 bits, the one depth the layer keeps them at.
+    const int bits = info.bmBitsPixel;
+    const bool depthKnown
+        = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    if (info.bmWidth <= 0 || info.bmHeight <= 0 || !depthKnown
+        || info.bmWidthBytes != (int64_t{info.bmWidth} * bits + 31) / 32 * 4
+        || (info.bmBits != nullptr) != (bits == 32)) {
         problems.push_back(std::string("the ") + which + " bitmap is described as "
             + std::to_string(info.bmWidth) + " x " + std::to_string(info.bmHeight) + " at "
             + std::to_string(info.bmBitsPixel) + " bits");
@@ -151,7 +157,7 @@ Picture Inspect(HBITMAP bitmap, const char* which, Problems& problems)
     }
     picture.width = info.bmWidth;
     picture.height = info.bmHeight;
-    picture.bits = static_cast<const uint32_t*>(info.bmBits);
+    picture.bits = test::BitmapPixels(bitmap);
     return picture;
 }
 
@@ -329,20 +335,12 @@ Problems LoadPaletteFromFile(std::span<const uint8_t> bytes)
         if (palette == NULL) {
             problems.push_back("LoadPaletteFromBitmap gave no palette");
         } else {
-            // The table is read from byte 54 on; a file shorter than its two
-            // headers has no usable header, so no count.
+            // The table is read from byte 54 on. Entries past the file's end
+            // keep the ramp as it is, declared or not.
             constexpr size_t TABLE_START = 54;
-            const int32_t count = bytes.size() < TABLE_START
-                ? 0
-                : ColorTableCount(Field(bytes, 14, 4), static_cast<uint16_t>(Field(bytes, 28, 2)),
-                    Field(bytes, 46, 4), true);
-            std::vector<bool> untouched(PALETTE_SIZE), swapped(PALETTE_SIZE);
-            for (int i = 0; i < PALETTE_SIZE; ++i) {
-                // Declared entries past the file's end are put into palette
-                // order all the same: the ramp's red and blue trade places.
+            std::vector<bool> untouched(PALETTE_SIZE), swapped(PALETTE_SIZE, false);
+            for (int i = 0; i < PALETTE_SIZE; ++i)
                 untouched[i] = TABLE_START + 4 * static_cast<size_t>(i) >= bytes.size();
-                swapped[i] = i < count;
-            }
             CheckPalette(palette, untouched, swapped, problems);
             palette->Release();
         }

@@ -104,4 +104,34 @@ TEST(SdlBackend, WithoutADisplayRefusesToStartInOneLineAndLeavesNothingHalfStart
         set(name.c_str(), value ? value->c_str() : nullptr);
 }
 
+// Ctrl-C, SIGTERM and a hang-up each make one close request, however often
+// they come before the next pump, and whatever the shell left them at, except
+// a hang-up that arrives ignored (nohup). Stop gives each signal back what it
+// had.
+TEST(SdlBackend, CloseSignalsAreOneCloseRequestAndAreGivenBackOnStop)
+{
+    VideoEnvironment environment;
+    VideoEnvironment::Set("SDL_VIDEODRIVER", "dummy");
+    struct Case {
+        int signal;
+        bool ignoredBefore;
+        bool closes;
+    };
+    for (Case c : {Case{SIGTERM, false, true}, {SIGINT, false, true}, {SIGHUP, false, true},
+             {SIGINT, true, true}, {SIGHUP, true, false}}) {
+        SCOPED_TRACE(
+            testing::Message() << "signal " << c.signal << (c.ignoredBefore ? ", ignored" : ""));
+        const auto before = std::signal(c.signal, c.ignoredBefore ? SIG_IGN : SIG_DFL);
+        std::string reason;
+        std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
+        ASSERT_TRUE(backend->Start(reason)) << reason;
+        std::raise(c.signal);
+        std::raise(c.signal);
+        EXPECT_EQ(backend->PumpEvents(), c.closes);
+        EXPECT_FALSE(backend->PumpEvents());
+        backend->Stop();
+        EXPECT_EQ(std::signal(c.signal, before), c.ignoredBefore ? SIG_IGN : SIG_DFL);
+    }
+}
+
 }  // namespace

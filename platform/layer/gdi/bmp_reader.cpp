@@ -205,6 +205,7 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
     BmpImage image;
     image.width = static_cast<int32_t>(width);
     image.height = static_cast<int32_t>(rows);
+    image.bitsPerPixel = static_cast<int>(bitCount);
     image.pixels.resize(static_cast<size_t>(width * rows));
     for (int64_t stored = 0; stored < rows; ++stored) {
         const uint8_t* source = data + pixelOffset + static_cast<uint64_t>(stored) * stride;

@@ -13,6 +13,7 @@ namespace layer {
 struct BmpImage {
     int32_t width = 0;
     int32_t height = 0;
+    int bitsPerPixel = 0;  // as stored in the bytes read
     std::vector<uint32_t> pixels;  // rows top-down, each pixel 0x00RRGGBB
 
     uint32_t At(int32_t x, int32_t y) const

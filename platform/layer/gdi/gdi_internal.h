@@ -18,11 +18,13 @@ void DestroySurfaceDC(HDC hdc);
 
 struct BmpImage;
 // A DIB section of width x height holding the picture scaled to it
-// nearest-neighbour, as StretchBlt scales: the bitmaps LoadImageA hands out.
+// nearest-neighbour: the bitmaps LoadImageA hands out.
 // Null, with a refusal line, for a size out of range.
 HBITMAP CreateDibSectionOf(const BmpImage& image, int32_t width, int32_t height);
 
 int LiveGdiObjectCount();
+// The 32-bit pixels kept for a bitmap, whatever depth it reports; or null.
+const uint32_t* KeptBitmapPixels(HGDIOBJ bitmap);
 // Ends every GDI object (for the tests' ResetLayer).
 void ResetGdi();
 

@@ -12,7 +12,9 @@ HBITMAP CreateDibSectionOf(const BmpImage& image, int32_t width, int32_t height)
     HBITMAP handle = gdi::CreateDibBitmap(width, height, &bitmap);
     if (handle == nullptr)
         return nullptr;
-    // Nearest neighbour, as StretchBlt scales.
+    // The DIB section takes the picture's own depth, scaled or not.
+    bitmap->bitsPerPixel = image.bitsPerPixel;
+    // Nearest neighbour.
     const gdi::Canvas canvas = bitmap->GetCanvas();
     for (int32_t y = 0; y < height; ++y) {
         const auto sy = static_cast<int32_t>(int64_t{y} * image.height / height);

@@ -226,6 +226,12 @@ int LiveGdiObjectCount()
     return gdi::Table().LiveCount();
 }
 
+const uint32_t* KeptBitmapPixels(HGDIOBJ bitmap)
+{
+    gdi::Bitmap* found = gdi::FindBitmap(bitmap);
+    return found != nullptr ? found->pixels.data() : nullptr;
+}
+
 void ResetGdi()
 {
     gdi::Table().Reset();
@@ -297,9 +303,14 @@ int WINAPI GetObjectA(HANDLE obj, int size, LPVOID out)
         record.bmWidthBytes = (bitmap->width + 15) / 16 * 2;
         record.bmBits = nullptr;
     } else {
-        record.bmBitsPixel = 32;
-        record.bmWidthBytes = bitmap->width * 4;
-        record.bmBits = bitmap->pixels.data();
+        // A DIB section's rows are whole 32-bit words, at its own depth. Its
+        // bits are handed out only where they lie as that depth says: at 32
+        // bits; at any other, no pointer rather than one to pixels laid out
+        // otherwise.
+        record.bmBitsPixel = static_cast<WORD>(bitmap->bitsPerPixel);
+        record.bmWidthBytes
+            = static_cast<LONG>((int64_t{bitmap->width} * bitmap->bitsPerPixel + 31) / 32 * 4);
+        record.bmBits = bitmap->bitsPerPixel == 32 ? bitmap->pixels.data() : nullptr;
     }
     std::memcpy(out, &record, sizeof record);
     return static_cast<int>(sizeof(BITMAP));

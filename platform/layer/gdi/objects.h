@@ -15,10 +15,12 @@ namespace layer::gdi {
 // A bitmap as a 32-bit BI_RGB DIB section stores it: rows bottom-up, each
 // pixel 0x00RRGGBB. The memory DCs' default bitmap is the 1x1 monochrome
 // stock object; it keeps its pixel in the same form but holds only black
-// or white.
+// or white. A DIB section made at another depth (a loaded 24-bit file, say)
+// says so in bitsPerPixel, and keeps its pixels at 32 bits all the same.
 struct Bitmap {
     int32_t width = 0;
     int32_t height = 0;
+    int bitsPerPixel = 32;
     bool monochrome = false;
     std::vector<uint32_t> pixels;
     HDC selectedInto = nullptr;  // for non-stock bitmaps: the one DC holding it

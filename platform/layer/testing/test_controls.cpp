@@ -140,6 +140,11 @@ Pixels VisibleFrame()
     return pixels;
 }
 
+const uint32_t* BitmapPixels(HBITMAP bitmap)
+{
+    return KeptBitmapPixels(bitmap);
+}
+
 bool SavePng(const Pixels& pixels, const std::string& path)
 {
     if (pixels.values.size() != static_cast<size_t>(pixels.width) * pixels.height)

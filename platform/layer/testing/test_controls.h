@@ -97,6 +97,11 @@ Pixels VisibleFrame();  // what the display shows now (the flipping chain's fron
 // Both expand 5-6-5 to 8-8-8 by repeating the high bits; false on failure.
 bool SavePng(const Pixels& pixels, const std::string& path);
 
+// ---- Bitmaps ------------------------------------------------------------------------
+// The pixels the layer keeps for a bitmap at any depth GetObjectA reports:
+// width x height of 0x00RRGGBB, rows bottom-up; null for no bitmap.
+const uint32_t* BitmapPixels(HBITMAP bitmap);
+
 // ---- Kernel ------------------------------------------------------------------------
 // Adds (or replaces) a resource of the running module; data is copied.
 void RegisterResource(const char* name, const char* type, const std::vector<uint8_t>& data);

@@ -1,19 +1,26 @@
 // The desktop backend on SDL2: a borderless window covering the desktop
 // shows the program's display mode scaled with its aspect kept, so the
 // desktop's real mode never changes and a crash cannot leave the screen in
-// 640 x 480. The only file of the layer that calls SDL.
+// 640 x 480. Ctrl-C, SIGTERM and a hang-up ask the program to close, as the
+// window's close button does; so does the display going away. The only file
+// of the layer that calls SDL.
 #include "platform/layer/device/backend.h"
 #include "platform/layer/calls/call_log.h"
 #include "platform/layer/device/sdl/present_pacer.h"
 #include "platform/layer/device/sdl/key_map.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 #include <chrono>
+#include <csetjmp>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <errno.h>
 #include <string>
 #include <thread>
+#include <wayland-client-core.h>
 
 namespace layer {
 namespace {
@@ -30,6 +37,70 @@ bool ScreenlessDriver(const char* driver)
 {
     return driver != nullptr
         && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// Set by the signal handler, taken by PumpEvents: a signal handler may do
+// no more than this.
+volatile std::sig_atomic_t closeSignalled = 0;
+
+void OnCloseSignal(int /*signal*/)
+{
+    closeSignalled = 1;
+}
+
+// The signals that ask the program to close, and what they did before.
+struct CloseSignal {
+    int number;
+    struct sigaction previous;
+    bool caught;
+};
+CloseSignal closeSignals[] = {{SIGINT, {}, false}, {SIGTERM, {}, false}, {SIGHUP, {}, false}};
+
+// SIGINT is caught even where it arrives ignored: a shell ignores it for the
+// jobs it starts in the background, and the program would then outlive a
+// kill -INT with the screen still taken. A hang-up ignored on entry stays
+// ignored: that is what nohup promises.
+void CatchCloseSignals()
+{
+    closeSignalled = 0;
+    for (CloseSignal& s : closeSignals) {
+        struct sigaction action { };
+        action.sa_handler = OnCloseSignal;
+        sigemptyset(&action.sa_mask);
+        // Restarted, so that no read of the display's connection fails half way.
+        action.sa_flags = SA_RESTART;
+        s.caught = sigaction(s.number, nullptr, &s.previous) == 0
+            && !(s.number == SIGHUP && s.previous.sa_handler == SIG_IGN)
+            && sigaction(s.number, &action, nullptr) == 0;
+    }
+}
+
+void ReleaseCloseSignals()
+{
+    for (CloseSignal& s : closeSignals) {
+        if (s.caught)
+            sigaction(s.number, &s.previous, nullptr);
+        s.caught = false;
+    }
+}
+
+// A broken connection to the X server: Xlib calls its process-wide handler
+// from inside whichever call found it, and would end the process after it.
+// Its calls then return without their replies, and the GL driver under SDL
+// goes on with whatever it did not get (and crashes). So the handler jumps
+// back out to where the backend called SDL, and SDL is not called again.
+std::jmp_buf* xEscape = nullptr;
+bool xConnectionBroken = false;
+
+int OnXConnectionLost(Display* /*display*/)
+{
+    xConnectionBroken = true;
+    if (xEscape != nullptr)
+        std::longjmp(*xEscape, 1);
+    // Outside the backend's calls Xlib ends the process; on the way out
+    // nothing of SDL is called.
+    std::fputs("layer: the X server closed the connection\n", stderr);
+    return 0;
 }
 
 class SdlBackend final : public Backend {
@@ -51,6 +122,10 @@ public:
     void ShowPointer(bool visible) override;
 
 private:
+    // Runs SDL calls that may talk to the display; false, leaving them
+    // unfinished, when the display is or goes away.
+    template <typename Calls> bool WithDisplay(Calls calls);
+    void DisplayLost(const char* how);
     bool OpenWindow(const char* operation);
     void CloseWindow();
     bool FitTexture(int width, int height, const char* operation);
@@ -68,7 +143,45 @@ private:
     int textureHeight_ = 0;
     bool vsyncOn_ = true;
     bool windowRefused_ = false;
+
+    // Once the display has gone, SDL is not called again: its calls would
+    // wait on it for ever, or go wrong.
+    bool displayLost_ = false;
+    bool lossTaken_ = false;
+    wl_display* waylandDisplay_ = nullptr;
+    XIOErrorHandler previousXHandler_ = nullptr;
 };
+
+template <typename Calls> bool SdlBackend::WithDisplay(Calls calls)
+{
+    if (xConnectionBroken)
+        DisplayLost("the X server closed the connection");
+    if (displayLost_)
+        return false;
+    // Nothing with a destructor lives between here and the SDL calls that
+    // the jump leaves.
+    std::jmp_buf escape;
+    if (setjmp(escape) != 0) {
+        xEscape = nullptr;
+        DisplayLost("the X server closed the connection");
+        return false;
+    }
+    xEscape = &escape;
+    calls();
+    xEscape = nullptr;
+    return !displayLost_;
+}
+
+void SdlBackend::DisplayLost(const char* how)
+{
+    if (displayLost_)
+        return;
+    displayLost_ = true;
+    // Before the start the reason goes with the refusal to start.
+    if (started_)
+        std::fprintf(
+            stderr, "layer: the display is gone (%s); the program is asked to close\n", how);
+}
 
 bool SdlBackend::Start(std::string& reason)
 {
@@ -92,7 +205,18 @@ bool SdlBackend::Start(std::string& reason)
     }
     // Sharp pixels for the tiles and the bitmap font.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    // The close signals are ours (CatchCloseSignals), not SDL's.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    xConnectionBroken = false;
+    previousXHandler_ = XSetIOErrorHandler(OnXConnectionLost);
+    int initialised = -1;
+    if (!WithDisplay([&] { initialised = SDL_Init(SDL_INIT_VIDEO); })) {
+        XSetIOErrorHandler(previousXHandler_);
+        reason = "the X server" + displayName + " closed the connection while SDL opened it";
+        return false;
+    }
+    if (initialised != 0) {
+        XSetIOErrorHandler(previousXHandler_);
         reason = "SDL could not open the display" + displayName + ": " + SDL_GetError();
         SDL_Quit();
         return false;
@@ -102,16 +226,19 @@ bool SdlBackend::Start(std::string& reason)
         reason
             = std::string("SDL found no display to show on, only its ") + driver + " video driver";
         SDL_Quit();
+        XSetIOErrorHandler(previousXHandler_);
         return false;
     }
     SDL_DisplayMode desktop{};
     if (SDL_GetDesktopDisplayMode(0, &desktop) != 0 || desktop.w <= 0 || desktop.h <= 0) {
         reason = std::string("SDL could not read the desktop's mode: ") + SDL_GetError();
         SDL_Quit();
+        XSetIOErrorHandler(previousXHandler_);
         return false;
     }
     desktop_ = {desktop.w, desktop.h};
     pacer_ = PresentPacer(desktop.refresh_rate);
+    CatchCloseSignals();
     started_ = true;
     return true;
 }
@@ -120,8 +247,18 @@ void SdlBackend::Stop()
 {
     if (!started_)
         return;
-    CloseWindow();
-    SDL_Quit();
+    ReleaseCloseSignals();
+    // With the display gone SDL is left as it is: the process is ending, and
+    // takes SDL's memory with it.
+    WithDisplay([&] {
+        CloseWindow();
+        SDL_Quit();
+    });
+    XSetIOErrorHandler(previousXHandler_);
+    window_ = nullptr;
+    renderer_ = nullptr;
+    texture_ = nullptr;
+    waylandDisplay_ = nullptr;
     started_ = false;
     windowRefused_ = false;
 }
@@ -151,6 +288,12 @@ bool SdlBackend::OpenWindow(const char* operation)
     vsyncOn_ = true;
     SDL_ShowCursor(pointerVisible_ ? SDL_ENABLE : SDL_DISABLE);
     SDL_RaiseWindow(window_);
+    // A Wayland display only marks itself failed when its compositor goes:
+    // PumpEvents asks it.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window_, &info) && info.subsystem == SDL_SYSWM_WAYLAND)
+        waylandDisplay_ = info.info.wl.display;
     return true;
 }
 
@@ -196,22 +339,28 @@ bool SdlBackend::SetDisplayMode(int width, int height)
 {
     if (!started_ || width <= 0 || height <= 0)
         return false;
-    if (!OpenWindow("SetDisplayMode") || !FitTexture(width, height, "SetDisplayMode")) {
-        CloseWindow();
+    bool switched = false;
+    WithDisplay([&] {
+        if (!OpenWindow("SetDisplayMode") || !FitTexture(width, height, "SetDisplayMode")) {
+            CloseWindow();
+            return;
+        }
+        // A mode switch blanks the screen.
+        UseVsync(false);
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        SDL_RenderPresent(renderer_);
+        switched = true;
+    });
+    if (displayLost_)
         return false;
-    }
-    // A mode switch blanks the screen.
-    UseVsync(false);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderPresent(renderer_);
     pacer_.Returned(PresentPacer::Clock::now());
-    return true;
+    return switched;
 }
 
 void SdlBackend::RestoreDisplayMode()
 {
-    CloseWindow();
+    WithDisplay([&] { CloseWindow(); });
     pacer_.Forget();
 }
 
@@ -228,24 +377,30 @@ void SdlBackend::Present(
 {
     if (!started_ || pixels == nullptr || width <= 0 || height <= 0 || pitchBytes < 2 * width)
         return;
-    // A primary surface shown without a mode switch still needs a window.
-    if (renderer_ == nullptr) {
-        if (windowRefused_)
-            return;
-        if (!OpenWindow("Flip") || !FitTexture(width, height, "Flip")) {
-            CloseWindow();
-            windowRefused_ = true;
+    bool shown = false;
+    WithDisplay([&] {
+        // A primary surface shown without a mode switch still needs a window.
+        if (renderer_ == nullptr) {
+            if (windowRefused_)
+                return;
+            if (!OpenWindow("Flip") || !FitTexture(width, height, "Flip")) {
+                CloseWindow();
+                windowRefused_ = true;
+                return;
+            }
+        } else if (!FitTexture(width, height, "Flip")) {
             return;
         }
-    } else if (!FitTexture(width, height, "Flip")) {
+        SDL_UpdateTexture(texture_, nullptr, pixels, pitchBytes);
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        UseVsync(waitForRefresh);
+        SDL_RenderPresent(renderer_);
+        shown = true;
+    });
+    if (!shown || displayLost_)
         return;
-    }
-    SDL_UpdateTexture(texture_, nullptr, pixels, pitchBytes);
-    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
-    SDL_RenderClear(renderer_);
-    SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
-    UseVsync(waitForRefresh);
-    SDL_RenderPresent(renderer_);
     // Where the display does not hold a present back (no vsync, or vsync
     // that SDL only imitates by the millisecond, as on Xvfb), frames still
     // come at the display's rate: the program scrolls a fixed step a frame.
@@ -261,22 +416,33 @@ bool SdlBackend::PumpEvents()
 {
     if (!started_)
         return false;
-    // Draining the queue also brings SDL's keyboard state up to date. SDL
-    // reports Ctrl-C and SIGTERM as SDL_QUIT too, so they end the run the
-    // program's own way, with its screen given back.
-    bool closeRequested = false;
-    SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
-        if (event.type == SDL_QUIT
-            || (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE))
-            closeRequested = true;
+    // A close signal ends the run the program's own way, with its screen
+    // given back, as the window's close button does.
+    bool closeRequested = closeSignalled != 0;
+    closeSignalled = 0;
+    WithDisplay([&] {
+        // Draining the queue also brings SDL's keyboard state up to date.
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0) {
+            if (event.type == SDL_QUIT
+                || (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE))
+                closeRequested = true;
+        }
+        if (waylandDisplay_ != nullptr && wl_display_get_error(waylandDisplay_) != 0)
+            DisplayLost("the Wayland compositor closed the connection");
+    });
+    // The display's loss is one close request; after it, nothing more comes.
+    if (displayLost_ && !lossTaken_) {
+        lossTaken_ = true;
+        closeRequested = true;
     }
     return closeRequested;
 }
 
 bool SdlBackend::KeyHeld(int virtualKey) const
 {
-    if (!started_)
+    // Keys held when the display went away are not held for ever.
+    if (!started_ || displayLost_)
         return false;
     const KeyScancodes keys = ScancodesForVirtualKey(virtualKey);
     int count = 0;
@@ -289,7 +455,7 @@ void SdlBackend::ShowPointer(bool visible)
 {
     pointerVisible_ = visible;
     if (started_)
-        SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+        WithDisplay([&] { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); });
 }
 
 }  // namespace
