@@ -11,6 +11,9 @@ list(REMOVE_ITEM LAYER_SOURCES
 add_library(win32layer STATIC ${LAYER_SOURCES})
 target_include_directories(win32layer PUBLIC ${TILESCROLL_ROOT} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/generated)
 include(${CMAKE_CURRENT_SOURCE_DIR}/font.cmake)
+# The blits' row copies become WebAssembly's own memory.copy rather than
+# calls of the C library's byte loop.
+target_compile_options(win32layer PRIVATE -mbulk-memory)
 
 # What a program on this layer is linked with. Asyncify lets the present
 # yield to the browser in the middle of the program's own loop and carry on
