@@ -81,6 +81,8 @@ def run(browser, url, render_view, work):
     said = wait_for(STATUS + '.includes("ended") && ' + STATUS, 3)
     report(said == 'The program ended with exit code 0.' and peak_difference(before, canvas('end')) == 0,
            'Escape ended the run, its last frame stays, and the page says %r' % said)
+    key('keyDown', RIGHT), key('keyUp', RIGHT)
+    report(browser.evaluate(page, 'self.kept') is False, 'the ended program gives the arrow keys back')
     while browser.receive(0.3):
         pass
     said = [json.dumps(event['params'])[:200] for event in browser.events
