@@ -5,8 +5,8 @@
 // Two kinds exist: the headless one (backend_headless.cpp) for the tests and
 // for runs without a screen, and the desktop one for a person at a screen,
 // made by CreateDesktopBackend: SDL2 (backend_sdl.cpp), or in the browser
-// build the page's canvas (backend_web.cpp). A backend is started once, before its first
-// use, and stopped once (Stop, or its destructor).
+// build the page's canvas (backend_web.cpp). A backend is started once,
+// before its first use, and stopped once (Stop, or its destructor).
 #pragma once
 
 #include <cstdint>
