@@ -2,18 +2,23 @@
 # Installs the Debian 12 packages the project needs, and only those that are
 # missing. Needs root (apt-get) when anything is missing.
 #   install-deps.sh run    what building and running the program needs
+#   install-deps.sh web    what building the browser page and serving it needs
 #   install-deps.sh test   everything the test command and the packages (cpack) need
 set -euo pipefail
 
 RUN_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev fonts-dejavu-core libpng-dev)
-TEST_PACKAGES=("${RUN_PACKAGES[@]}" dpkg-dev file libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils
+# emscripten brings its clang, binaryen and node; fontgen runs on the build
+# machine, so FreeType and the font stay.
+WEB_PACKAGES=(cmake g++ make pkg-config libfreetype-dev fonts-dejavu-core emscripten python3)
+TEST_PACKAGES=("${RUN_PACKAGES[@]}" "${WEB_PACKAGES[@]}" chromium dpkg-dev file libgtest-dev libgmock-dev
+  googletest libbenchmark-dev libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils
   g++-mingw-w64-i686 wine wine32:i386)
 
 case "${1:-run}" in
   run) wanted=("${RUN_PACKAGES[@]}") ;;
+  web) wanted=("${WEB_PACKAGES[@]}") ;;
   test) wanted=("${TEST_PACKAGES[@]}") ;;
-  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+  *) echo "usage: $0 run|web|test" >&2; exit 2 ;;
 esac
 
 missing=()

@@ -2,9 +2,9 @@
 # Builds everything and runs every test: the Linux build and its suites, the
 # Linux build installed and its program run from the prefix, the
 # same suites under AddressSanitizer and UndefinedBehaviorSanitizer, the
-# program end to end on a virtual X server, and the 32-bit Windows build
-# under Wine against the real platform. Installs what is missing first
-# (needs root then).
+# program end to end on a virtual X server, the browser build in headless
+# Chromium, and the 32-bit Windows build under Wine against the real
+# platform. Installs what is missing first (needs root then).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test || exit 1
@@ -115,6 +115,14 @@ installed_program() {
   return "$result"
 }
 
+# The browser build in headless Chromium.
+web_in_browser() {
+  cmake --build --preset linux --target render_view -j"$jobs" &&
+    cmake --preset web >/dev/null &&
+    cmake --build --preset web -j"$jobs" &&
+    checked_script python3 tests/web/browser_check.py build/web build/linux
+}
+
 windows_under_wine() {
   local log status
   cmake --preset windows-i686 >/dev/null &&
@@ -133,6 +141,7 @@ stage "linux-asan" ctest_preset linux-asan
 stage "valgrind" tests/valgrind/run.sh build/linux
 stage "fuzz-smoke" fuzz/run.sh 30
 stage "linux-end-to-end" linux_end_to_end
+stage "web-in-browser" web_in_browser
 stage "windows-under-wine" windows_under_wine
 
 echo "==== summary"

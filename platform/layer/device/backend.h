@@ -4,9 +4,10 @@
 //
 // Two kinds exist: the headless one (headless/) for the tests and for runs
 // without a screen, and the desktop one for a person at a screen, made by
-// CreateDesktopBackend: SDL2's (sdl/), or none in a build without it
-// (no_desktop_backend.cpp). A backend is started once, before its first use,
-// and stopped once (Stop, or its destructor).
+// CreateDesktopBackend: SDL2's (sdl/), the page's canvas in the browser build
+// (web/), or none in a build without either (no_desktop_backend.cpp). A
+// backend is started once, before its first use, and stopped once (Stop, or
+// its destructor).
 //
 // device/ and its backends include include/ and calls/ only: nothing of the
 // modules above them.

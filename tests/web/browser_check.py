@@ -1,0 +1,116 @@
+#!/usr/bin/env python3
+"""The browser build in headless Chromium, served from its build folder on 127.0.0.1,
+used as a person would; the canvas is compared with render_view's frame of the view.
+    usage: tests/web/browser_check.py <web build dir> <linux build dir>"""
+import base64, functools, http.server, json, os, shutil, subprocess, sys, tempfile, threading, time
+from devtools_pipe import Browser
+
+TOLERANCE_PAE = 257  # one level of 255 in a channel, as the Xvfb check allows
+RIGHT, ESCAPE = ('ArrowRight', 39), ('Escape', 27)
+STATUS = 'document.getElementById("status").textContent'
+results = []
+
+
+def report(ok, text):
+    results.append(bool(ok))
+    print(('PASS: ' if ok else 'FAIL: ') + text, flush=True)
+
+
+def peak_difference(a, b):  # compare's, as in the Xvfb check; 65535 when it gives none
+    out = subprocess.run(['compare', '-metric', 'PAE', a, b, 'null:'], capture_output=True, text=True)
+    word = (out.stderr.split() or ['x'])[0]
+    return round(float(word)) if word.replace('.', '', 1).isdigit() else 65535
+
+
+def run(browser, url, render_view, work):
+    def wait_for(expression, seconds):
+        deadline = time.monotonic() + seconds
+        while not (value := browser.evaluate(page, expression)) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        return value
+
+    def canvas(name):
+        data = browser.evaluate(page, 'document.getElementById("screen").toDataURL()')
+        with open(path := os.path.join(work, name + '.png'), 'wb') as file:
+            file.write(base64.b64decode(data.split(',', 1)[1]))
+        return path
+
+    def shows_view(shot, steps):  # the start view moved `steps` times 4 pixels right
+        subprocess.run([render_view, str(640 + 4 * steps), '480', shot + '.ref.png'],
+                       stdout=subprocess.DEVNULL)
+        return peak_difference(shot, shot + '.ref.png') <= TOLERANCE_PAE
+
+    def key(kind, which):
+        browser.send('Input.dispatchKeyEvent', page, type=kind, code=which[0], key=which[0],
+                     windowsVirtualKeyCode=which[1])
+        return browser.evaluate(page, 'self.refreshes')
+
+    page, started = browser.open_page(url), time.monotonic()
+    if not wait_for('self.Module && Module.webScreen && Module.webScreen.frames', 15):
+        return report(False, 'no frame in 15 s; the page says %r' % browser.evaluate(page, STATUS))
+    report(shows_view(canvas('start'), 0), 'start view %d ms after loading, equal to render_view '
+           '640 480 within 1 level, legend included' % ((time.monotonic() - started) * 1000))
+
+    # Right was down over at least the refreshes between keydown's return and
+    # keyup's start, at most those from before keydown to after keyup.
+    browser.evaluate(page, 'self.refreshes = 0; (function count() { ++refreshes; requestAnimationFrame('
+                     'count); })(); onkeydown = event => self.kept = event.defaultPrevented')
+    r0, r1 = browser.evaluate(page, 'refreshes'), key('keyDown', RIGHT)
+    time.sleep(0.5)
+    r2, r3 = browser.evaluate(page, 'refreshes'), key('keyUp', RIGHT)
+    time.sleep(0.2)
+    shot, low, high = canvas('scrolled'), r2 - r1, r3 - r0
+    steps = next((k for k in sorted(range(2 * high + 10), key=lambda k: abs(k - low))
+                  if shows_view(shot, k)), None)
+    report(steps is not None and low - 1 <= steps <= high + 1, 'holding Right over %d-%d displayed'
+           ' frames moved the view %s steps' % (low, high, 'no whole number of' if steps is None else steps))
+    report(browser.evaluate(page, 'self.kept') is True, 'the page keeps the arrow keys for itself')
+
+    key('keyDown', RIGHT)
+    time.sleep(0.2)
+    browser.evaluate(page, 'dispatchEvent(new Event("blur"))')
+    time.sleep(0.1)
+    blurred = canvas('blurred')
+    time.sleep(0.3)
+    report(not shows_view(blurred, steps or 0) and peak_difference(blurred, canvas('later')) == 0,
+           'Right held as the page lost focus moved the view, then counted as released')
+    key('keyUp', RIGHT)
+
+    before = canvas('before-escape')
+    key('keyDown', ESCAPE), time.sleep(0.1), key('keyUp', ESCAPE)
+    said = wait_for(STATUS + '.includes("ended") && ' + STATUS, 3)
+    report(said == 'The program ended with exit code 0.' and peak_difference(before, canvas('end')) == 0,
+           'Escape ended the run, its last frame stays, and the page says %r' % said)
+    key('keyDown', RIGHT), key('keyUp', RIGHT)
+    report(browser.evaluate(page, 'self.kept') is False, 'the ended program gives the arrow keys back')
+    while browser.receive(0.3):
+        pass
+    said = [json.dumps(event['params'])[:200] for event in browser.events
+            if event.get('sessionId') == page and event['method'] in
+            ('Runtime.consoleAPICalled', 'Runtime.exceptionThrown', 'Log.entryAdded')]
+    report(not said, "nothing on the browser's console" + ''.join('; ' + line for line in said[:3]))
+
+    page = browser.open_page(url, before='HTMLCanvasElement.prototype.getContext = () => null')
+    said = wait_for(STATUS, 10)
+    report('could not start' in said and '2D' in said, 'without a 2D canvas the page says %r' % said)
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    quiet = type('Quiet', (http.server.SimpleHTTPRequestHandler,), {'log_message': lambda *_: None})
+    server = http.server.ThreadingHTTPServer(('127.0.0.1', 0),
+                                             functools.partial(quiet, directory=sys.argv[1]))
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    work, browser = tempfile.mkdtemp(prefix='tilescroll-web.'), Browser('--window-size=1024,768')
+    try:
+        run(browser, 'http://127.0.0.1:%d/index.html' % server.server_port,
+            os.path.join(sys.argv[2], 'tools/render/render_view'), work)
+    except (OSError, RuntimeError, TimeoutError, EOFError) as error:
+        report(False, 'the browser session broke off: %s' % error)
+    finally:
+        browser.close(), server.shutdown(), shutil.rmtree(work, ignore_errors=True)
+    sys.exit(0 if results and all(results) else 1)
+
+
+main()
