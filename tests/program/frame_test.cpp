@@ -1,18 +1,14 @@
 // What the screen shows: frames on the program's own display, whose tile
 // pictures encode their own tile and position so that any misplaced piece
-// shows; the greeting and the legend; and the whole program scrolling over
-// the committed pictures.
+// shows, and the greeting and the legend.
 #include "display/display_setup.h"
 #include "display/display_state.h"
 #include "layer/layer_fixture.h"
 #include "mapview/frame.h"
 #include "mapview/tile_map.h"
 #include "mapview/view_position.h"
-#include "program/program_run.h"
-#include "support/tile_reference.h"
 
 #include <gtest/gtest.h>
-#include <vector>
 
 namespace {
 
@@ -108,32 +104,6 @@ TEST_F(Frame, TextStandsOnABlueBandFromTheTopLeftCorner)
         EXPECT_TRUE(screen.at(600, 8) != 0x001F && screen.at(600, 8) != 0xFFE0);
         EXPECT_TRUE(c.band || corner == MapPixel(0, 0)) << "the corner shows the map";
     }
-}
-
-// The whole program over the committed pictures: the first frames at the
-// map's corner, then a held arrow moves the view four pixels a frame, and
-// every frame shows the map under it.
-TEST(Program, StartsAtTheMapCornerAndAHeldArrowScrollsFourPixelsAFrame)
-{
-    std::vector<int32_t> rights;
-    int wrongFrames = 0;
-    const programrun::Outcome outcome = programrun::RunProgram([] {},
-        [&](int frame) {
-            rights.push_back(viewRight);
-            wrongFrames
-                += reference::WrongFramePixels(test::VisibleFrame().values, viewRight, viewBottom)
-                != 0;
-            if (frame == 2)
-                test::HoldKey(VK_RIGHT);
-        },
-        12);
-    EXPECT_EQ(outcome.exitCode, 0);
-    ASSERT_GE(rights.size(), 12u);
-    EXPECT_EQ(rights[0], 640);
-    EXPECT_EQ(rights[1], 640);
-    for (size_t i = 2; i < 12; ++i)
-        EXPECT_EQ(rights[i], rights[i - 1] + 4) << "frame " << i + 1;
-    EXPECT_EQ(wrongFrames, 0);
 }
 
 }  // namespace
