@@ -1,6 +1,6 @@
 // DirectDraw objects on the layer: what CreateSurface makes or refuses,
 // reference counts and what ends with what, the display mode and exclusive
-// use given back, the backend's refusal, and calls no failure rule reaches.
+// use given back, and the refusal when there is no backend.
 #include "layer_fixture.h"
 #include "platform/layer/device/screen.h"
 
@@ -118,24 +118,6 @@ TEST(Backend, NoBackendFailsDirectDrawCreateWithOneLineAndNoneIsGuessed)
     EXPECT_NE(layer::BackendNamedBy("headless", reason), nullptr);
     EXPECT_EQ(layer::BackendNamedBy("vga", reason), nullptr);
     EXPECT_NE(reason.find("TILESCROLL_BACKEND=vga"), std::string::npos) << reason;
-}
-
-// The other suites' fault sweeps rest on the failure rules; PostQuitMessage,
-// ShowCursor and Release cannot fail on the platform, so a rule for them
-// changes nothing and a loop always gets its quit.
-TEST_F(DirectDraw, CallsThatCannotFailIgnoreFailureRules)
-{
-    IDirectDrawSurface* surface = Offscreen(4, 4);
-    for (const char* operation : {"PostQuitMessage", "ShowCursor", "Release", "GetDC"})
-        test::FailCall(operation, 1, -1);
-    PostQuitMessage(7);
-    MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_EQ(std::pair(msg.message, msg.wParam), std::pair(UINT{WM_QUIT}, WPARAM{7}));
-    EXPECT_EQ(ShowCursor(FALSE), -1);
-    HDC dc = nullptr;
-    EXPECT_EQ(surface->GetDC(&dc), DDERR_GENERIC);
-    EXPECT_EQ(surface->Release(), 0u);
 }
 
 }  // namespace

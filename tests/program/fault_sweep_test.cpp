@@ -4,19 +4,84 @@
 // 0, give every object back, release the primary first and the DirectDraw
 // object last, and leave the desktop in its own mode. Each row says what
 // else must follow.
-#include "program/program_run.h"
+#include "display/display_state.h"
+#include "mapview/view_position.h"
+#include "platform/layer/test_controls.h"
+#include "platform/win32.h"
 #include "support/tile_reference.h"
 
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <ostream>
 #include <set>
 #include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
-using namespace programrun;
+namespace test = layer::test;
+
+constexpr int DESKTOP_WIDTH = 1024, DESKTOP_HEIGHT = 768;
+
+struct Outcome {
+    int exitCode = -1, flips = 0, passes = 0;  // passes of the message loop
+    bool hung = false;
+    int displayObjects = 0, gdiObjects = 0, windows = 0;  // left at the end
+    test::DisplayMode mode{};
+    std::vector<test::RecordedCall> calls;
+};
+
+// arm() runs after the reset, to set failures or hooks; onFlip(n) after the
+// nth flip. Escape is held from the third flip on, and, for a run whose
+// flips keep failing, from the twelfth pass of the message loop on. A run
+// still looping long after that is ended by force and counted as hung.
+Outcome RunProgram(const std::function<void()>& arm, const std::function<void(int)>& onFlip)
+{
+    test::ResetLayer(DESKTOP_WIDTH, DESKTOP_HEIGHT);
+    DisplayState = {};
+    viewRight = 640;
+    viewBottom = 480;
+    // Taken before any failure is armed, so that the harness's own call
+    // counts for nothing.
+    HINSTANCE instance = GetModuleHandleA(NULL);
+    Outcome o;
+    test::OnFlip([&o, &onFlip] {
+        onFlip(++o.flips);
+        if (o.flips >= 3)
+            test::HoldKey(VK_ESCAPE);
+    });
+    test::OnCall("PeekMessageA", [&o] {
+        if (++o.passes >= 12)
+            test::HoldKey(VK_ESCAPE);
+        if (o.passes == 2000) {
+            o.hung = true;
+            PostQuitMessage(0);
+        }
+    });
+    arm();
+    test::StartRecording();
+    o.exitCode = WinMain(instance, NULL, const_cast<char*>(""), SW_SHOWDEFAULT);
+    o.calls = test::StopRecording();
+    o.displayObjects = test::LiveSurfaces() + test::LivePalettes() + test::LiveDirectDrawObjects();
+    o.gdiObjects = test::LiveGdiObjects();
+    o.windows = test::LiveWindows();
+    o.mode = test::CurrentDisplayMode();
+    test::ResetLayer();
+    DisplayState = {};
+    return o;
+}
+
+// The operations of a record from `from` on, each followed by a space.
+std::string Operations(const std::vector<test::RecordedCall>& calls, size_t from)
+{
+    std::string text;
+    for (size_t i = from; i < calls.size(); ++i)
+        text += calls[i].operation + " ";
+    return text;
+}
 
 enum Then {
     ENDS,  // nothing more
@@ -245,7 +310,7 @@ TEST_P(FaultSweep, RunEndsCleanAndAsTheRowSays)
         EXPECT_EQ(Problems(fault), "");
         return;
     }
-    const std::vector<test::RecordedCall> calls = RunProgram([] {}).calls;
+    const std::vector<test::RecordedCall> calls = RunProgram([] {}, [](int) {}).calls;
     const std::set<std::string> input = {
         "PeekMessageA", "DispatchMessageA", "DefWindowProcA", "PostMessageA", "GetAsyncKeyState"};
     std::map<std::string, int> seen;
