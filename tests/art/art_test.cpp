@@ -1,7 +1,7 @@
 // The committed tile pictures against their measures. Glyph and house tiles
 // keep the grass tile's border, so that cells join unseen.
-#include "support/bmp_bytes.h"
-#include "support/tile_reference.h"
+#include "tests/support/bmp_bytes.h"
+#include "tests/support/tile_reference.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 // The layer's BMP reader and LoadImageA on top of it: the pixels of layouts
 // that the shared LoadImage checks do not reach (the fuzz corpus's replay
 // shows what is refused), and the call's refusals, which leave no object.
-#include "layer/layer_fixture.h"
-#include "platform/layer/bmp_reader.h"
-#include "support/bmp_bytes.h"
+#include "platform/layer/gdi/bmp_reader.h"
+#include "tests/layer/layer_fixture.h"
+#include "tests/support/bmp_bytes.h"
 
 #include <vector>
 

@@ -1,8 +1,8 @@
 // The desktop backend: its pacing of presents on a made-up clock, its
 // refusal when there is no display, and a close request. The end-to-end run
 // on Xvfb shows the pacing, the keys and the close request for real.
-#include "platform/layer/backend.h"
-#include "platform/layer/present_pacer.h"
+#include "platform/layer/device/backend.h"
+#include "platform/layer/device/sdl/present_pacer.h"
 #include "platform/win32.h"
 
 #include <array>

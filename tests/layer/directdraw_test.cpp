@@ -1,8 +1,8 @@
 // DirectDraw objects on the layer: what CreateSurface makes or refuses,
 // reference counts and what ends with what, the display mode and exclusive
 // use given back, and the refusal when there is no backend.
-#include "layer_fixture.h"
 #include "platform/layer/device/screen.h"
+#include "tests/layer/layer_fixture.h"
 
 #include <algorithm>
 #include <string>

@@ -2,8 +2,8 @@
 // converted to 5-6-5 and kept inside their canvas, StretchBlt's
 // nearest-neighbour scaling and clipping, and opaque text that stays inside
 // its box.
-#include "layer/layer_fixture.h"
-#include "platform/layer/default_font.h"
+#include "platform/layer/gdi/default_font.h"
+#include "tests/layer/layer_fixture.h"
 
 #include <array>
 #include <climits>

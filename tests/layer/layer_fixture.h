@@ -4,12 +4,12 @@
 // 32-bit bitmaps with known pixels.
 #pragma once
 
-#include "platform/layer/gdi_internal.h"
-#include "platform/layer/gdi_objects.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/gdi/gdi_internal.h"
+#include "platform/layer/gdi/objects.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
-#include "support/surface_description.h"
-#include "support/test_window.h"
+#include "tests/support/surface_description.h"
+#include "tests/support/test_window.h"
 
 #include <cstdint>
 #include <cstring>

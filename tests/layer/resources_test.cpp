@@ -1,6 +1,6 @@
 // The module's resources on the layer: found by name, ignoring case, or by
 // number, of the type asked for, and only until the test's reset.
-#include "layer_fixture.h"
+#include "tests/layer/layer_fixture.h"
 
 #include <string>
 #include <vector>

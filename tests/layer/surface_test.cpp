@@ -1,8 +1,8 @@
 // Surfaces on the layer: BltFast copying exactly its rectangle or nothing on
 // both row copies, device contexts and locks one at a time, the flipping
 // chain and the frame the screen keeps, and frames saved as PNG.
-#include "layer_fixture.h"
-#include "platform/layer/row_copy.h"
+#include "platform/layer/ddraw/row_copy.h"
+#include "tests/layer/layer_fixture.h"
 
 #include <array>
 #include <cstdio>

@@ -4,8 +4,8 @@
 // back everything it made.
 #include "display/bitmap_utils.h"
 #include "display/display_state.h"
-#include "layer/layer_fixture.h"
-#include "support/bmp_bytes.h"
+#include "tests/layer/layer_fixture.h"
+#include "tests/support/bmp_bytes.h"
 
 #include <algorithm>
 #include <climits>

@@ -6,9 +6,9 @@
 // else must follow.
 #include "display/display_state.h"
 #include "mapview/view_position.h"
-#include "platform/layer/test_controls.h"
+#include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
-#include "support/tile_reference.h"
+#include "tests/support/tile_reference.h"
 
 #include <algorithm>
 #include <functional>

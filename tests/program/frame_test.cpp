@@ -3,11 +3,11 @@
 // shows, and the greeting and the legend.
 #include "display/display_setup.h"
 #include "display/display_state.h"
-#include "layer/layer_fixture.h"
 #include "mapview/frame.h"
 #include "mapview/tile_map.h"
 #include "mapview/view_position.h"
-#include "support/surface_description.h"
+#include "tests/layer/layer_fixture.h"
+#include "tests/support/surface_description.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

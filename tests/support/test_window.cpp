@@ -1,4 +1,4 @@
-#include "support/test_window.h"
+#include "tests/support/test_window.h"
 
 static LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

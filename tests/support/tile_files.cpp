@@ -1,6 +1,6 @@
 // The committed tile files, found through the resource script. Apart from
 // tile_reference.cpp so that suites without the map can link it.
-#include "support/tile_reference.h"
+#include "tests/support/tile_reference.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "support/tile_reference.h"
+#include "tests/support/tile_reference.h"
 
 #include "mapview/tile_map.h"
 

@@ -5,9 +5,9 @@
 #include "display/bitmap_utils.h"
 #include "display/palette_rules.h"
 #include "platform/win32.h"
-#include "support/bmp_bytes.h"
-#include "support/surface_description.h"
-#include "support/test_window.h"
+#include "tests/support/bmp_bytes.h"
+#include "tests/support/surface_description.h"
+#include "tests/support/test_window.h"
 
 #include <cstring>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // through GetObjectA and a memory DC's GetPixel. Win32 calls only: the same
 // checks run on the real platform.
 #include "platform/win32.h"
-#include "support/bmp_bytes.h"
+#include "tests/support/bmp_bytes.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
