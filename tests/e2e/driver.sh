@@ -43,14 +43,8 @@ renderers() {
     cmake --build "$linux_build" -j2 --target render_view >"$work/build.log" 2>&1 ||
     { fail "render_view is built in $linux_build: $(tail -n 3 "$work/build.log")"; return 1; }
 }
-# Whether two 640 x 480 pictures agree within $2 levels a channel below their
-# first $1 rows; prints the peak difference (compare counts 257 a level).
-agree() {
-  local peak
-  peak=$(compare -metric PAE -extract "640x$((480 - $1))+0+$1" "$3" "$4" null: 2>&1)
-  echo "peak difference $peak"
-  [[ $peak =~ ^[0-9]+\  ]] && [ "${peak%% *}" -le $(($2 * 257)) ]
-}
+# shellcheck source=compare.sh
+source "$(dirname "${BASH_SOURCE[0]}")/compare.sh"
 # Whether a picture shows the headless frame of view (right, bottom).
 same_as_view() {
   local frame=$work/view_$2_$3.png
