@@ -20,13 +20,16 @@ HBITMAP LoadFile(const std::string& path, int cx = 0, int cy = 0)
 }
 
 // Every pixel through a memory DC, top row first, as 0x00RRGGBB, after
-// checking the size in the BITMAP record; deletes the bitmap.
-std::vector<uint32_t> TakePixels(HBITMAP bitmap, int width, int height)
+// checking the BITMAP record: the size, and the DIB section's own depth (the
+// picture's, scaled or not) with rows of whole 32-bit words. Deletes the bitmap.
+std::vector<uint32_t> TakePixels(HBITMAP bitmap, int width, int height, int bits)
 {
     BITMAP record{};
     EXPECT_EQ(GetObjectA(bitmap, sizeof record, &record), static_cast<int>(sizeof record));
-    EXPECT_TRUE(record.bmWidth == width && record.bmHeight == height && record.bmBits != nullptr)
-        << record.bmWidth << " x " << record.bmHeight << ", a DIB section";
+    EXPECT_TRUE(record.bmWidth == width && record.bmHeight == height && record.bmBitsPixel == bits
+        && record.bmWidthBytes == (width * bits + 31) / 32 * 4)
+        << record.bmWidth << " x " << record.bmHeight << " at " << record.bmBitsPixel
+        << " bits, rows of " << record.bmWidthBytes << " bytes";
     std::vector<uint32_t> pixels;
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ original = SelectObject(dc, bitmap);
@@ -79,8 +82,8 @@ TEST(LoadImage, ReadsEveryBitDepthOfAFileAndShrinksIt)
         const std::string path = folder.Write("picture.bmp", BuildBmp(c.shape, c.raw, true));
         HBITMAP bitmap = LoadFile(path, c.cx, c.cy);
         ASSERT_NE(bitmap, nullptr);
-        const std::vector<uint32_t> pixels
-            = TakePixels(bitmap, c.cx ? c.cx : c.shape.width, c.cy ? c.cy : c.shape.height);
+        const std::vector<uint32_t> pixels = TakePixels(
+            bitmap, c.cx ? c.cx : c.shape.width, c.cy ? c.cy : c.shape.height, c.shape.bitCount);
         ASSERT_EQ(pixels.size(), c.expected.size());
         for (size_t i = 0; i < pixels.size(); ++i)
             for (int shift : {16, 8, 0})

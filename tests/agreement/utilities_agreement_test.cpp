@@ -161,35 +161,24 @@ TEST_F(UtilitiesAgreement, PalettesFromASixteenColourFileAndResource)
     }
 }
 
-}  // namespace
-
-namespace {
-
 // A 16-bit colour key is compared with the whole key value: bits above the
 // pixel's depth are not cut away, so a key wider than the pixel keys out
 // nothing (SetSourceColorKey sets 0xFFFFFFFF after a failed match).
 TEST_F(UtilitiesAgreement, SourceKeysWiderThanThePixelMatchNothing)
 {
-    IDirectDrawSurface* source = Offscreen(4, 1);
-    IDirectDrawSurface* target = Offscreen(4, 1);
-    const uint16_t pixels[4] = {0xFFFF, 0x2345, 0x1234, 0x0000};
-    struct Case {
-        DWORD key;
-        bool keyedOut[4];  // which source pixels leave the target as it was
-    };
-    for (Case c : {Case{0xFFFF, {true, false, false, false}}, {0x2345, {false, true, false, false}},
-             {0xFFFFFFFF, {false, false, false, false}}, {0x00012345, {false, false, false, false}},
-             {0xABCD2345, {false, false, false, false}}}) {
-        SCOPED_TRACE(testing::Message() << std::hex << c.key);
-        Visit(source, [&](int x, int, uint16_t& v) { v = pixels[x]; });
-        Visit(target, [](int, int, uint16_t& v) { v = 0x0841; });
-        DDCOLORKEY key = {c.key, c.key};
-        ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+    static const uint16_t pixels[4] = {0xFFFF, 0x2345, 0x1234, 0x0000};
+    IDirectDrawSurface *source = Offscreen(4, 1), *target = Offscreen(4, 1);
+    for (DWORD key : {0xFFFFu, 0x2345u, 0xFFFFFFFFu, 0x00012345u, 0xABCD2345u}) {
+        Pixels(source, [](int x, int) { return pixels[x]; });
+        Pixels(target, [](int, int) -> uint16_t { return 0x0841; });
+        DDCOLORKEY colorKey = {key, key};
+        ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &colorKey), DD_OK);
         ASSERT_EQ(
             target->BltFast(0, 0, source, NULL, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
-        const std::vector<uint16_t> after = Read(target);
+        const std::vector<uint16_t> after = Pixels(target);
         for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(after[x], c.keyedOut[x] ? 0x0841 : pixels[x]) << x;
+            EXPECT_EQ(after[x], pixels[x] == key ? 0x0841 : pixels[x])
+                << std::hex << key << " " << x;
     }
 }
 
@@ -198,30 +187,24 @@ TEST_F(UtilitiesAgreement, SourceKeysWiderThanThePixelMatchNothing)
 // that disappear under a nearest-pixel copy, and colours that AND to black.
 TEST_F(UtilitiesAgreement, ShrunkCopiesAndTheLinesTheyDrop)
 {
-    DWORD m[3];
-    Visit(
-        Offscreen(1, 1), [](int, int, uint16_t&) {}, m);
     const uint32_t WHITE = 0xFFFFFF, BLACK = 0, RED = 0xFF0000, BLUE = 0x0000FF;
-    auto pixelOf = [&](uint32_t rgb) {
-        return (rgb & RED ? m[0] : 0) | (rgb & 0x00FF00 ? m[1] : 0) | (rgb & BLUE ? m[2] : 0);
+    const auto pixelOf = [&](uint32_t rgb) {
+        return (rgb & RED ? red : 0) | (rgb & 0x00FF00 ? green : 0) | (rgb & BLUE ? blue : 0);
     };
     struct Case {
-        const char* what;
         int from, to, line;  // widths, and the line's column
         uint32_t background, ink;
         std::vector<uint32_t> expected;  // the target's columns
     };
-    const Case cases[] = {{"halved, the line in a dropped column", 8, 4, 3, WHITE, BLACK,
-                              {WHITE, BLACK, WHITE, WHITE}},
-        {"halved, a white line on black", 8, 4, 0, BLACK, WHITE, {BLACK, BLACK, BLACK, BLACK}},
-        {"halved, red on blue", 8, 4, 5, BLUE, RED, {BLUE, BLUE, BLACK, BLUE}},
-        {"four to three, the middle pair", 4, 3, 2, WHITE, BLACK, {WHITE, BLACK, WHITE}},
-        {"five to three, the last pair", 5, 3, 3, WHITE, BLACK, {WHITE, WHITE, BLACK}},
-        {"three to five", 3, 5, 1, WHITE, BLACK, {WHITE, WHITE, BLACK, WHITE, WHITE}},
-        {"four to one, the last column", 4, 1, 3, WHITE, BLACK, {WHITE}},
-        {"four to one, the one before", 4, 1, 2, WHITE, BLACK, {BLACK}}};
+    const Case cases[] = {{8, 4, 3, WHITE, BLACK, {WHITE, BLACK, WHITE, WHITE}},
+        {8, 4, 0, BLACK, WHITE, {BLACK, BLACK, BLACK, BLACK}},
+        {8, 4, 5, BLUE, RED, {BLUE, BLUE, BLACK, BLUE}},
+        {4, 3, 2, WHITE, BLACK, {WHITE, BLACK, WHITE}},
+        {5, 3, 3, WHITE, BLACK, {WHITE, WHITE, BLACK}},
+        {3, 5, 1, WHITE, BLACK, {WHITE, WHITE, BLACK, WHITE, WHITE}},
+        {4, 1, 3, WHITE, BLACK, {WHITE}}, {4, 1, 2, WHITE, BLACK, {BLACK}}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(testing::Message() << c.from << " to " << c.to << ", line " << c.line);
         const std::string path = folder.Write("lines.bmp",
             bmptest::Bmp24(
                 c.from, 2, [&](int x, int) { return x == c.line ? c.ink : c.background; }, true));
@@ -231,7 +214,7 @@ TEST_F(UtilitiesAgreement, ShrunkCopiesAndTheLinesTheyDrop)
         IDirectDrawSurface* target = Offscreen(c.to, 1);
         EXPECT_EQ(CopyBitmapToSurface(target, bitmap, 0, 0, 0, 0), DD_OK);
         DeleteObject(bitmap);
-        const std::vector<uint16_t> after = Read(target);
+        const std::vector<uint16_t> after = Pixels(target);
         ASSERT_EQ(after.size(), c.expected.size());
         for (size_t x = 0; x < after.size(); ++x)
             EXPECT_EQ(after[x], pixelOf(c.expected[x])) << x;

@@ -1,7 +1,6 @@
 // GDI on the layer: selection and deletion rules, refused handles, pixels
-// converted to 5-6-5 and kept inside their canvas, StretchBlt's
-// nearest-neighbour scaling and clipping, and opaque text that stays inside
-// its box.
+// converted to 5-6-5 and kept inside their canvas, StretchBlt's scaling and
+// clipping, and opaque text that stays inside its box.
 #include "platform/layer/gdi/default_font.h"
 #include "tests/layer/layer_fixture.h"
 
@@ -52,31 +51,47 @@ TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndStrangeHandlesAreRefused)
     EXPECT_EQ(test::LiveGdiObjects(), 0);
 }
 
-// Each destination pixel takes source column xSrc + i * wSrc / wDest (rows
-// alike), converted to 5-6-5 by dropping low bits; source pixels outside the
-// bitmap are not read and the destination keeps what it had there; nothing
+// Along one axis of w source pixels over n destination pixels, whether source
+// pixel k goes into destination pixel i. Enlarging, i takes the pixel under
+// its centre; shrinking, k goes where its centre falls, and the ones that meet
+// are ANDed. Down on a boundary; one destination pixel leaves the last out.
+bool GoesInto(int64_t k, int64_t i, int64_t w, int64_t n)
+{
+    if (w <= n)
+        return 2 * k * n < (2 * i + 1) * w && (2 * i + 1) * w <= (2 * k + 2) * n;
+    return 2 * i * w < (2 * k + 1) * n && (2 * k + 1) * n <= (2 * i + 2) * w
+        && !(n == 1 && k == w - 1);
+}
+
+// Converted to 5-6-5 by dropping low bits; source pixels outside the bitmap
+// are not read and a destination pixel with none keeps what it had; nothing
 // outside the destination is written.
-TEST_F(Gdi, StretchBltTakesEachPixelFromItsNearestSourceWithinBothCanvases)
+TEST_F(Gdi, StretchBltRepeatsOrCombinesPixelsWithinBothCanvases)
 {
     std::vector<COLORREF> colors;
     for (int i = 0; i < 20; ++i)
         colors.push_back(RGB(8 * (i % 5 + 1) + 7, 4 * (i / 5 + 1) + 3, 0x87) | 0x0A000000);
     MemoryCanvas source(5, 4, colors);
-    for (std::array<int, 8> c :
-        {std::array<int, 8>{0, 0, 5, 4, 0, 0, 5, 4}, {0, 0, 5, 1, 0, 0, 3, 1},
-            {0, 0, 3, 1, 0, 0, 5, 1}, {0, 0, 2, 4, 0, 0, 4, 2}, {0, 0, 4, 4, 2, -1, 4, 4},
-            {-2, -1, 4, 4, 0, 0, 4, 4}, {3, 2, 4, 4, 0, 0, 4, 4}, {1, 1, 4, 4, -1, 3, 4, 4},
-            {INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX}}) {
+    for (std::array<int, 8> c : {std::array<int, 8>{0, 0, 5, 4, 0, 0, 5, 4},
+             {0, 0, 5, 1, 0, 0, 3, 1}, {0, 0, 3, 1, 0, 0, 5, 1}, {0, 0, 2, 4, 0, 0, 4, 2},
+             {0, 0, 4, 4, 2, -1, 4, 4}, {0, 0, 3, 2, 0, 0, 4, 3}, {1, 0, 1, 1, 1, 0, 4, 4},
+             {-2, -1, 4, 4, 0, 0, 4, 4}, {3, 2, 4, 4, 0, 0, 4, 4}, {1, 1, 4, 4, -1, 3, 4, 4},
+             {INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX}}) {
         SurfaceMemory dest(5, 4, 0x0001);
         ASSERT_TRUE(StretchBlt(
             dest.dc, c[0], c[1], c[2], c[3], source.dc, c[4], c[5], c[6], c[7], SRCCOPY));
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 5; ++x) {
                 const int64_t i = int64_t{x} - c[0], j = int64_t{y} - c[1];
-                const int64_t sx = c[4] + i * c[6] / c[2], sy = c[5] + j * c[7] / c[3];
-                const bool copied = i >= 0 && i < c[2] && j >= 0 && j < c[3] && sx >= 0 && sx < 5
-                    && sy >= 0 && sy < 4;
-                const COLORREF s = copied ? colors[sy * 5 + sx] : 0;
+                bool copied = false;
+                COLORREF s = 0xFFFFFF;
+                for (int sy = 0; sy < 4 && i >= 0 && i < c[2] && j >= 0 && j < c[3]; ++sy)
+                    for (int sx = 0; sx < 5; ++sx)
+                        if (GoesInto(sx - c[4], i, c[6], c[2])
+                            && GoesInto(sy - c[5], j, c[7], c[3])) {
+                            copied = true;
+                            s &= colors[sy * 5 + sx];
+                        }
                 EXPECT_EQ(dest.at(x, y),
                     copied
                         ? ((GetRValue(s) >> 3) << 11 | (GetGValue(s) >> 2) << 5 | GetBValue(s) >> 3)

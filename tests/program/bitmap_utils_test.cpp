@@ -90,34 +90,35 @@ TEST_F(BitmapUtils, PaletteTakesTheColourTableAsFarAsTheBitmapHoldsOne)
         std::string name;  // a resource or a file; empty for none
         bool sixteen;  // entries 0-15 are the colours, red and blue exchanged, flags 0
         std::vector<uint8_t> raw;  // bytes taken as they lie, from entry 0 on
-        bool swapped;  // the ramp with red and blue exchanged: declared, but no table read
+        int swapped = 0;  // entries 0 on whose red and blue the file's bytes exchange
         const char* failing = nullptr;
     };
-    std::vector<Case> cases = {{"CUT_TABLE", true, {}, false},
+    std::vector<Case> cases = {{"CUT_TABLE", true, {}},
         // 8 x 8 ends inside the table; 32 x 12 reaches past its 1024 bytes.
-        {File("small.bmp", small, SIZE_MAX), false, {small.begin() + 54, small.end()}, false},
-        {File("large.bmp", large, SIZE_MAX), false, {large.begin() + 54, large.end()}, false},
-        {File("v4.bmp", v4, SIZE_MAX), false, {v4.begin() + 54, v4.end()}, false},
-        {File("headers.bmp", file, 54), false, {}, true}, {"", false, {}, false},
-        {"NO_SUCH_BITMAP", false, {}, false}, {"TOO_SHORT", false, {}, false},
-        {"FAR_TABLE", false, {}, false}, {both, false, {}, false},
-        {"CUT_TABLE", false, {}, false, "LockResource"}};
+        {File("small.bmp", small, SIZE_MAX), false, {small.begin() + 54, small.end()}},
+        {File("large.bmp", large, SIZE_MAX), false, {large.begin() + 54, large.end()}},
+        {File("v4.bmp", v4, SIZE_MAX), false, {v4.begin() + 54, v4.end()}},
+        // A table cut after five and a half entries: only the five are
+        // exchanged; entries the file never reached keep the ramp as it is.
+        {File("cut.bmp", file, 54 + 5 * 4 + 2), false, {file.begin() + 54, file.begin() + 76}, 5},
+        {"", false, {}}, {"NO_SUCH_BITMAP", false, {}}, {"TOO_SHORT", false, {}},
+        {"FAR_TABLE", false, {}}, {both, false, {}}, {"CUT_TABLE", false, {}, 0, "LockResource"}};
     // Files ending inside their headers fail the header test: were their
-    // missing bytes taken as a header, red and blue would be exchanged.
-    for (size_t length : {0u, 14u, 53u})
-        cases.push_back({File("short" + std::to_string(length), file, length), false, {}, false});
+    // missing bytes taken as a header, red and blue would be exchanged. A
+    // file of headers alone has no table to exchange.
+    for (size_t length : {0u, 14u, 53u, 54u})
+        cases.push_back({File("short" + std::to_string(length), file, length), false, {}});
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Palette expected(PALETTE_SIZE);
         BuildDefaultPalette(expected.data());
-        for (PALETTEENTRY& entry : expected)
-            if (c.swapped)
-                std::swap(entry.peRed, entry.peBlue);
         for (int i = 0; i < 16 && c.sixteen; ++i)
             expected[i] = {BYTE(colors[i] >> 16), BYTE(colors[i] >> 8), BYTE(colors[i]), 0};
         std::copy(c.raw.begin(), c.raw.begin() + std::min<size_t>(c.raw.size(), 1024),
             reinterpret_cast<uint8_t*>(expected.data()));
+        for (int i = 0; i < c.swapped; ++i)
+            std::swap(expected[i].peRed, expected[i].peBlue);
         if (c.failing != nullptr)
             test::FailCall(c.failing);
         const Palette actual
@@ -214,6 +215,7 @@ struct Road {
     int64_t result;  // LOAD: the width of the surface made; PALETTE: 1 when made
     int64_t corner;  // the surface's top-left pixel afterwards; it starts as 0x1234
     const char* debugOutput;
+    bool nullObject = false;  // a null DirectDraw object or surface: no platform call at all
 };
 
 void PrintTo(const Road& road, std::ostream* out)
@@ -252,7 +254,12 @@ const Road ROADS[] = {{"Copy", COPY, NULL, 0, NULL, 1, DD_OK, 0, ""},
     {"ColorKeyNoLock", KEY, NULL, RGB(0, 0, 255), "Lock", 1, CLR_INVALID, 0x1234, ""},
     {"PaletteFile", PALETTE, NULL, 0, NULL, 1, 1, ANY, ""},
     {"PaletteNoPalette", PALETTE, NULL, 0, "CreatePalette", 1, 0, ANY, ""},
-    {"PaletteResource", PALETTE, "PICTURE", 0, NULL, 1, 1, ANY, ""}};
+    {"PaletteResource", PALETTE, "PICTURE", 0, NULL, 1, 1, ANY, ""},
+    {"LoadSurfaceNullDirectDraw", LOAD, NULL, 0, NULL, 1, 0, 0x1234, "", true},
+    {"PaletteFileNullDirectDraw", PALETTE, NULL, 0, NULL, 1, 0, 0x1234, "", true},
+    {"PaletteResourceNullDirectDraw", PALETTE, "PICTURE", 0, NULL, 1, 0, 0x1234, "", true},
+    {"MatchNullSurface", MATCH, NULL, RGB(0, 255, 0), NULL, 1, CLR_INVALID, 0x1234, "", true},
+    {"ColorKeyNullSurface", KEY, NULL, RGB(0, 0, 255), NULL, 1, E_FAIL, 0x1234, "", true}};
 
 class BitmapUtilsRoads : public BitmapUtils, public testing::WithParamInterface<Road> { };
 
@@ -276,6 +283,9 @@ TEST_P(BitmapUtilsRoads, ResultDiagnosticsAndEverythingMadeGivenBack)
     IDirectDrawSurface* made = NULL;
     IDirectDrawPalette* palette = NULL;
     DDCOLORKEY key = {0, 1};
+    IDirectDraw* const directDraw = road.nullObject ? NULL : dd;
+    IDirectDrawSurface* const target = road.nullObject ? NULL : surface;
+    test::StartRecording();
     switch (road.op) {
     case COPY:
     case COPY_NO_BITMAP:
@@ -285,26 +295,29 @@ TEST_P(BitmapUtilsRoads, ResultDiagnosticsAndEverythingMadeGivenBack)
         result = ReloadBitmap(surface, name);
         break;
     case LOAD:
-        made = LoadBitmapSurface(dd, name, 0, 0);
+        made = LoadBitmapSurface(directDraw, name, 0, 0);
         result = made != NULL ? test::ReadSurface(made).width : 0;
         break;
     case MATCH_STILL_DRAWING:
         test::LockStillDrawing(surface, 3);
         [[fallthrough]];
     case MATCH:
-        result = MatchColor(surface, road.color);
+        result = MatchColor(target, road.color);
         break;
     case KEY:
-        EXPECT_EQ(SetSourceColorKey(surface, road.color), DD_OK);
-        surface->GetColorKey(DDCKEY_SRCBLT, &key);
-        result = key.dwColorSpaceHighValue == key.dwColorSpaceLowValue ? key.dwColorSpaceLowValue
-                                                                       : ANY - 1;
+        result = SetSourceColorKey(target, road.color);
+        if (result == DD_OK && surface->GetColorKey(DDCKEY_SRCBLT, &key) == DD_OK)
+            result = key.dwColorSpaceHighValue == key.dwColorSpaceLowValue
+                ? key.dwColorSpaceLowValue
+                : ANY - 1;
         break;
     case PALETTE:
-        palette = LoadPaletteFromBitmap(dd, name);
+        palette = LoadPaletteFromBitmap(directDraw, name);
         result = palette != NULL;
         break;
     }
+    const bool noCalls = test::StopRecording().empty();
+    EXPECT_TRUE(noCalls || !road.nullObject);
     if (made != NULL)
         made->Release();
     if (palette != NULL)
