@@ -1,5 +1,4 @@
-// The fuzzers' seed bitmaps through LoadImageA, built with the suite's
-// compiler and, in the sanitizer build, its sanitizers.
+// The fuzzers' seed bitmaps through LoadImageA, sanitized in that build.
 #include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"
 
