@@ -36,4 +36,17 @@ done
 end_with 1200 Escape hold 0.15 Escape
 [ -s "$work/program.err" ] && fail "the program wrote to standard error: $(head -n 3 "$work/program.err")" ||
   pass "nothing on standard error"
+
+# Started in the background by a script, the program inherits SIGINT ignored;
+# Ctrl+C must end it all the same. Its own session shows what it leaves behind
+# when its X server is killed.
+launch 15000 env -u TILESCROLL_BACKEND "$linux_build/tilescroll" &&
+  end_with 2000 SIGINT kill -INT "$app_pid"
+kill_xvfb() { kill -9 "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null; xvfb_pid=; }
+launch 15000 setsid env -u TILESCROLL_BACKEND "$linux_build/tilescroll" && session=$app_pid &&
+  end_with 3000 "X server killed" kill_xvfb && {
+  left=$(pgrep -s "$session" | tr '\n' ' ')
+  [ -z "$left" ] && pass "nothing of the program is left running" ||
+    fail "the program left processes running: $left"
+}
 [ "$failed" -eq 0 ]

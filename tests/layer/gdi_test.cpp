@@ -74,8 +74,8 @@ TEST_F(Gdi, StretchBltRepeatsOrCombinesPixelsWithinBothCanvases)
     MemoryCanvas source(5, 4, colors);
     for (std::array<int, 8> c : {std::array<int, 8>{0, 0, 5, 4, 0, 0, 5, 4},
              {0, 0, 5, 1, 0, 0, 3, 1}, {0, 0, 3, 1, 0, 0, 5, 1}, {0, 0, 2, 4, 0, 0, 4, 2},
-             {0, 0, 4, 4, 2, -1, 4, 4}, {0, 0, 3, 2, 0, 0, 4, 3}, {1, 0, 1, 1, 1, 0, 4, 4},
-             {-2, -1, 4, 4, 0, 0, 4, 4}, {3, 2, 4, 4, 0, 0, 4, 4}, {1, 1, 4, 4, -1, 3, 4, 4},
+             {0, 0, 4, 4, 2, -1, 4, 4}, {0, 0, 3, 2, 0, 0, 4, 3}, {-2, -1, 4, 4, 0, 0, 4, 4},
+             {3, 2, 4, 4, 0, 0, 4, 4}, {1, 1, 4, 4, -1, 3, 4, 4},
              {INT_MIN, INT_MIN, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX, INT_MAX}}) {
         SurfaceMemory dest(5, 4, 0x0001);
         ASSERT_TRUE(StretchBlt(
