@@ -1,19 +1,14 @@
-// The desktop backend: its pacing of presents on a made-up clock, its
-// refusal when there is no display, and a close request. The end-to-end run
-// on Xvfb shows the pacing, the keys and the close request for real.
+// The desktop backend's refusal without a display, and close requests. The
+// end-to-end run on Xvfb shows the pacing, keys and close request for real.
 #include "platform/layer/device/backend.h"
-#include "platform/layer/device/sdl/present_pacer.h"
 #include "platform/win32.h"
 
 #include <array>
-#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <map>
 #include <optional>
 #include <string>
-#include <vector>
 
 // SDL's X11 start-up opens a D-Bus connection whose buffers libdbus keeps
 // for the process, even when SDL gives up; LeakSanitizer would blame the
@@ -25,62 +20,42 @@ extern "C" const char* __lsan_default_suppressions()
 
 namespace {
 
-using layer::PresentPacer;
-using std::chrono::milliseconds;
-using std::chrono::nanoseconds;
-
-TEST(PresentPacer, KeepsWaitingPresentsOneRefreshFromTheLatestReturn)
-{
-    for (auto [hz, period] : {std::pair{60, nanoseconds(16'666'667)}, {144, nanoseconds(6'944'445)},
-             {50, nanoseconds(milliseconds(20))}, {0, nanoseconds(16'666'667)},
-             {-75, nanoseconds(16'666'667)}})
-        EXPECT_EQ(PresentPacer(hz).Period(), period) << hz << " Hz, rounded up; unknown: 60 Hz";
-
-    // At 50 Hz, in ms from the start: the returns so far, when the next
-    // present is handed over, whether it waits, and when it must return.
-    const PresentPacer::Clock::time_point start{std::chrono::seconds(1000)};
-    const auto at = [&](int ms) { return start + milliseconds(ms); };
-    PresentPacer pacer(50);
-    EXPECT_EQ(pacer.ReturnTime(at(0), true), at(0)) << "the first present returns at once";
-    struct Step {
-        std::vector<int> returned;
-        int handed;
-        bool wait;
-        int returns;
-    };
-    for (const Step& s : {Step{{0}, 3, true, 20}, {{0}, 20, true, 20}, {{0}, 35, true, 35},
-             {{0}, 3, false, 3}, {{0, 5}, 6, true, 25}, {{0, 70}, 71, true, 90}}) {
-        PresentPacer stepped(50);
-        for (int ms : s.returned)
-            stepped.Returned(at(ms));
-        EXPECT_EQ(stepped.ReturnTime(at(s.handed), s.wait), at(s.returns)) << s.handed;
+// The variables that choose SDL's display, put back as they were at the end.
+class VideoEnvironment {
+public:
+    static constexpr const char* NAMES[] = {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"};
+    VideoEnvironment()
+    {
+        for (size_t i = 0; i < 3; ++i)
+            if (const char* value = std::getenv(NAMES[i]))
+                saved_[i] = value;
     }
-    // A present that did not wait (the greeting) still counts as the last
-    // return; a late frame moves the schedule, with no catching up.
-    pacer.Returned(at(70));
-    pacer.Forget();
-    EXPECT_EQ(pacer.ReturnTime(at(72), true), at(72));
-}
+    ~VideoEnvironment()
+    {
+        for (size_t i = 0; i < 3; ++i)
+            Set(NAMES[i], saved_[i] ? saved_[i]->c_str() : nullptr);
+    }
+    static void Set(const char* name, const char* value)
+    {
+        value ? setenv(name, value, 1) : unsetenv(name);
+    }
+
+private:
+    std::optional<std::string> saved_[3];
+};
 
 // With both kinds of display named SDL tries each, then falls back to
 // drawing into memory: the backend still refuses, in one line.
 TEST(SdlBackend, WithoutADisplayRefusesToStartInOneLineAndLeavesNothingHalfStarted)
 {
-    std::map<std::string, std::optional<std::string>> saved;
-    for (const char* name : {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"})
-        saved[name]
-            = std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
-    const auto set = [](const char* name, const char* value) {
-        value ? setenv(name, value, 1) : unsetenv(name);
-    };
+    VideoEnvironment environment;
     for (std::array<const char*, 3> s :
         {std::array<const char*, 3>{"nonexistent", nullptr, nullptr}, {nullptr, nullptr, nullptr},
             {nullptr, "", ""}, {nullptr, ":4711", nullptr},
             {nullptr, ":4711", "no-such-wayland-display"}}) {
         SCOPED_TRACE(testing::Message() << (s[0] ? s[0] : "-") << " " << (s[1] ? s[1] : "-"));
-        set("SDL_VIDEODRIVER", s[0]);
-        set("DISPLAY", s[1]);
-        set("WAYLAND_DISPLAY", s[2]);
+        for (size_t i = 0; i < s.size(); ++i)
+            VideoEnvironment::Set(VideoEnvironment::NAMES[i], s[i]);
         std::string reason;
         std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
         ASSERT_NE(backend, nullptr);
@@ -90,18 +65,6 @@ TEST(SdlBackend, WithoutADisplayRefusesToStartInOneLineAndLeavesNothingHalfStart
             || backend->KeyHeld(VK_ESCAPE));
         backend->Stop();
     }
-    // SDL hands SIGTERM on as a quit, like the window's close button: one
-    // close request.
-    set("SDL_VIDEODRIVER", "dummy");
-    std::string reason;
-    std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
-    ASSERT_TRUE(backend->Start(reason)) << reason;
-    std::raise(SIGTERM);
-    EXPECT_TRUE(backend->PumpEvents());
-    EXPECT_FALSE(backend->PumpEvents());
-    backend->Stop();
-    for (const auto& [name, value] : saved)
-        set(name.c_str(), value ? value->c_str() : nullptr);
 }
 
 // Ctrl-C, SIGTERM and a hang-up each make one close request, however often

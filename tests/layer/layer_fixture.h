@@ -1,7 +1,6 @@
-// The layer after ResetLayer, with a window; DisplayTest adds a DirectDraw
-// object in exclusive 640 x 480 x 16 mode and helpers to make and fill
-// surfaces. GDI tests draw into 5-6-5 memory with guards around it, and into
-// 32-bit bitmaps with known pixels.
+// The layer after ResetLayer, with a window; DisplayTest adds DirectDraw in
+// exclusive 640 x 480 x 16 mode. GDI tests draw into guarded 5-6-5 memory
+// and into 32-bit bitmaps with known pixels.
 #pragma once
 
 #include "platform/layer/gdi/gdi_internal.h"
@@ -21,18 +20,6 @@ namespace layertest {
 
 namespace test = layer::test;
 using testsupport::OffscreenDescription;
-
-constexpr DWORD EXCLUSIVE_LEVEL
-    = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX;
-
-inline DDSURFACEDESC ChainDescription()
-{
-    DDSURFACEDESC desc = OffscreenDescription(0, 0);
-    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    desc.dwBackBufferCount = 1;
-    return desc;
-}
 
 // Writes value(x, y) into every pixel through Lock, using the real pitch.
 inline void Fill(IDirectDrawSurface* surface, const std::function<uint16_t(int, int)>& value)
@@ -69,7 +56,7 @@ protected:
     {
         LayerTest::SetUp();
         ASSERT_EQ(DirectDrawCreate(nullptr, &dd, nullptr), DD_OK);
-        ASSERT_EQ(dd->SetCooperativeLevel(window, EXCLUSIVE_LEVEL), DD_OK);
+        ASSERT_EQ(dd->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
         ASSERT_EQ(dd->SetDisplayMode(640, 480, 16), DD_OK);
     }
 
@@ -84,7 +71,10 @@ protected:
     // The primary and its back buffer, looked up as the program does.
     void MakeChain()
     {
-        DDSURFACEDESC desc = ChainDescription();
+        DDSURFACEDESC desc = OffscreenDescription(0, 0);
+        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        desc.dwBackBufferCount = 1;
         ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
         DDSCAPS caps = {DDSCAPS_BACKBUFFER};
         ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
@@ -95,9 +85,8 @@ protected:
     IDirectDrawSurface* back = nullptr;
 };
 
-// 5-6-5 memory as a surface holds it, with guard words all around (a row
-// above and below, and three columns on the right of each row, as a pitch
-// wider than the width leaves), and a device context on it.
+// 5-6-5 memory with a device context on it, and guard words all around: a
+// row above and below, and the three columns a wider pitch leaves.
 struct SurfaceMemory {
     static constexpr uint16_t GUARD = 0xA5A5;
     const int width, height, pitch = width + 3;

@@ -36,15 +36,6 @@ TEST_F(Resources, FoundByNameIgnoringCaseOrByIdUntilReset)
              {nullptr, RT_BITMAP, {}}})
         EXPECT_EQ(ResourceBytes(row.name, row.type), row.expected)
             << (IS_INTRESOURCE(row.name) ? "a number" : row.name);
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(
-        FindResourceA(reinterpret_cast<HMODULE>(uintptr_t{0x7000}), "NOTES", "TEXTFILE"), nullptr)
-        << "another module's";
-    EXPECT_FALSE(testing::internal::GetCapturedStderr().empty());
-    test::RemoveResource("TEST_BITMAP", RT_BITMAP);
-    EXPECT_EQ(ResourceBytes("Test_Bitmap", RT_BITMAP), std::vector<uint8_t>{});
-    test::RegisterResource("test_bitmap", RT_BITMAP, {42});
-    EXPECT_EQ(ResourceBytes("Test_Bitmap", RT_BITMAP), std::vector<uint8_t>{42});
     test::ResetLayer();
     EXPECT_EQ(ResourceBytes("Test_Bitmap", RT_BITMAP), std::vector<uint8_t>{})
         << "a test's resources end with the reset";

@@ -1,7 +1,6 @@
-// BMP bytes for tests: a .bmp file or a packed DIB (an RT_BITMAP resource's
-// data) from raw pixel values given top-down, and a temporary folder to write
-// files into. Plain C++ and GoogleTest only, so it also serves the suites
-// built for Windows, where the real platform reads what it builds.
+// A .bmp file or a packed DIB (an RT_BITMAP resource's data) from raw pixel
+// values, and a temporary folder for files. Plain C++ and GoogleTest only, so
+// the suites built for Windows use it too, where the real platform reads it.
 #pragma once
 
 #include <cctype>
@@ -9,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -133,13 +133,8 @@ struct TempFolder {
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const
     {
         const std::string file = (path / name).string();
-        FILE* out = std::fopen(file.c_str(), "wb");
-        EXPECT_NE(out, nullptr) << file;
-        if (out != nullptr) {
-            if (!bytes.empty())
-                std::fwrite(bytes.data(), 1, bytes.size(), out);
-            std::fclose(out);
-        }
+        std::ofstream(file, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return file;
     }
 };

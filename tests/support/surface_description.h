@@ -10,8 +10,7 @@ namespace testsupport {
 
 inline DDSURFACEDESC OffscreenDescription(DWORD width, DWORD height)
 {
-    DDSURFACEDESC desc;
-    std::memset(&desc, 0, sizeof(desc));
+    DDSURFACEDESC desc = {};
     desc.dwSize = sizeof(desc);
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;

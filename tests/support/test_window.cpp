@@ -1,15 +1,10 @@
 #include "tests/support/test_window.h"
 
-static LRESULT CALLBACK TestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 HWND CreateTestWindow()
 {
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = TestWindowProc;
+    windowClass.lpfnWndProc = DefWindowProcA;
     windowClass.hInstance = GetModuleHandleA(NULL);
     windowClass.lpszClassName = "TEST_WINDOW_CLASS";
     RegisterClassExA(&windowClass);  // already registered is fine

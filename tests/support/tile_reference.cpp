@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 namespace reference {
+namespace {
 
 TilePixels LoadTilePicture(int tileIndex)
 {
@@ -26,6 +27,8 @@ TilePixels LoadTilePicture(int tileIndex)
     return pixels;
 }
 
+}  // namespace
+
 const std::array<TilePixels, TILE_COUNT>& AllTilePictures()
 {
     static const std::array<TilePixels, TILE_COUNT> pictures = [] {
@@ -37,7 +40,7 @@ const std::array<TilePixels, TILE_COUNT>& AllTilePictures()
     return pictures;
 }
 
-uint16_t MapPixel(int32_t x, int32_t y)
+static uint16_t MapPixel(int32_t x, int32_t y)
 {
     const TilePixels& tile = AllTilePictures()[TileMap[(y / 64) * MAP_COLUMNS + x / 64]];
     return tile.empty() ? 0 : tile[(y % 64) * 64 + x % 64];

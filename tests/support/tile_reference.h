@@ -13,17 +13,12 @@ namespace reference {
 // 64 x 64 pixels of each tile, 5-6-5, row by row from the top.
 using TilePixels = std::vector<uint16_t>;
 
-// The bytes of the .bmp file that resources/tiles.rc names for tile i
-// ("TILE" + (i + 1)), or an empty vector when there is none.
+// The .bmp file resources/tiles.rc names TILE<i + 1>, or nothing.
 std::vector<uint8_t> TileFileBytes(int tileIndex);
 
-// The picture of tile i from resources/, or an empty vector when the file
-// cannot be read (a test failure is recorded).
-TilePixels LoadTilePicture(int tileIndex);
+// The pictures of the tiles from resources/; one that cannot be read is
+// empty (a test failure is recorded).
 const std::array<TilePixels, TILE_COUNT>& AllTilePictures();
-
-// The 5-6-5 value of map pixel (x, y) with the committed pictures.
-uint16_t MapPixel(int32_t x, int32_t y);
 
 // Pixels of a 640 x 480 frame at the view that differ from the map, leaving
 // out the legend's band at the top-left.
