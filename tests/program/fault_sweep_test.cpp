@@ -39,8 +39,7 @@ Outcome RunProgram(const std::function<void()>& arm, const std::function<void(in
     DisplayState = {};
     viewRight = 640;
     viewBottom = 480;
-    // Taken before any failure is armed, so that the harness's own call
-    // counts for nothing.
+    // Taken before any failure is armed: the harness's own call counts for nothing.
     HINSTANCE instance = GetModuleHandleA(NULL);
     Outcome o;
     test::OnFlip([&o, &onFlip] {
@@ -135,7 +134,6 @@ const Fault FAULTS[] = {
     {"TileLostWhileLoading", "LoadImageA", 6, 0, "Restore CreateCompatibleDC", SHOWS_FRAMES, {5}},
 };
 
-// The operations a row's `follows` names, each followed by a space.
 std::string Expand(const std::string& follows)
 {
     std::istringstream words(follows);
@@ -270,8 +268,7 @@ std::string Problems(const Fault& f)
     return problems;
 }
 
-// By name: gtest would otherwise print a row's bytes, padding and all, which
-// valgrind rightly reports as uninitialised.
+// By name, not by its bytes, whose padding valgrind reports as uninitialised.
 void PrintTo(const Fault& fault, std::ostream* out)
 {
     *out << fault.name;
