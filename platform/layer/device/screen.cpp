@@ -37,17 +37,16 @@ ScreenState& State()
     return state;
 }
 
-// TILESCROLL_HEADLESS_ESCAPE_AFTER=N: the process's headless backend holds
-// Escape from its N-th flip on, so that the whole program runs to its end
-// where no test controls reach it (an installed program, run by the test
-// command). False, with the reason, for anything but a number from 1 with
-// the headless backend.
-bool TakeHeadlessEscape(Backend& backend, std::string& reason)
+// TILESCROLL_HEADLESS_ESCAPE_AFTER=N: the headless backend holds Escape from
+// its N-th flip on, so that the whole program runs to its end where no test
+// controls reach it (an installed program, run by the test command). True when
+// unset; false, with the reason, for anything but a number from 1, or for the
+// switch with any other backend (headless null).
+bool TakeHeadlessEscape(HeadlessBackend* headless, std::string& reason)
 {
     const char* setting = std::getenv("TILESCROLL_HEADLESS_ESCAPE_AFTER");
     if (setting == nullptr || setting[0] == '\0')
         return true;
-    auto* headless = dynamic_cast<HeadlessBackend*>(&backend);
     char* end = nullptr;
     errno = 0;
     const long flip = std::strtol(setting, &end, 10);
@@ -67,9 +66,11 @@ const uint16_t* presentedPixels = nullptr;
 std::unique_ptr<Backend> BackendNamedBy(const char* setting, std::string& reason)
 {
     if (setting == nullptr || setting[0] == '\0')
-        return CreateDesktopBackend(reason);
-    if (std::strcmp(setting, "headless") == 0)
-        return CreateHeadlessBackend(1024, 768);
+        return TakeHeadlessEscape(nullptr, reason) ? CreateDesktopBackend(reason) : nullptr;
+    if (std::strcmp(setting, "headless") == 0) {
+        auto headless = std::make_unique<HeadlessBackend>(1024, 768);
+        return TakeHeadlessEscape(headless.get(), reason) ? std::move(headless) : nullptr;
+    }
     reason = std::string("TILESCROLL_BACKEND=") + setting
         + " names no backend (\"headless\", or unset for the desktop)";
     return nullptr;
@@ -83,7 +84,7 @@ Backend* ActiveBackend()
         std::string reason;
         std::unique_ptr<Backend> backend
             = BackendNamedBy(std::getenv("TILESCROLL_BACKEND"), reason);
-        if (backend && TakeHeadlessEscape(*backend, reason) && backend->Start(reason)) {
+        if (backend && backend->Start(reason)) {
             state.backend = std::move(backend);
             state.started = true;
         } else {
