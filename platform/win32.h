@@ -12,12 +12,13 @@
 #include <ddraw.h>
 // clang-format on
 
-// The surface description is a 108-byte record on 32-bit Windows (124 bytes
-// on 64-bit Windows, where its surface pointer is 8 bytes); the display code
-// fills it field by field and passes its size in dwSize, so a header that lays
-// it out differently must stop the build rather than the program.
+// The surface description is a 108-byte record on 32-bit Windows (120 bytes on
+// 64-bit Windows, where its surface pointer is 8 bytes and 8-aligned); the
+// display code fills it field by field and passes its size in dwSize, so a
+// header that lays it out differently must stop the build rather than the
+// program.
 #ifdef _WIN64
-static_assert(sizeof(DDSURFACEDESC) == 124, "DDSURFACEDESC must be 124 bytes on 64-bit Windows");
+static_assert(sizeof(DDSURFACEDESC) == 120, "DDSURFACEDESC must be 120 bytes on 64-bit Windows");
 static_assert(sizeof(DDPIXELFORMAT) == 32, "DDPIXELFORMAT must be 32 bytes on 64-bit Windows");
 static_assert(sizeof(void*) == 8, "the x64 Windows build is 64-bit");
 #else
