@@ -102,6 +102,13 @@ if launch 30000 "$loader" "$exe"; then
   result=$(same_as_view "$work/corner.ppm" 2048 2047) &&
     pass "held Right and Down bring the view to the map's corner ($reached ms) and keep it there" ||
     fail "held Right and Down bring the view to the map's corner and keep it there ($result)"
+  # Another program activated over the full-screen one takes its surfaces'
+  # memory; activated again, the program must draw its picture again.
+  "$loader" notepad >/dev/null 2>&1 &
+  sleep 3 && "$loader" "$win_build/tests/reactivate.exe" && sleep 2 && screenshot "$work/back.ppm"
+  result=$(same_as_view "$work/back.ppm" 2048 2047) &&
+    pass "the picture is back after the window was deactivated and activated again" ||
+    fail "the picture is back after the window was deactivated and activated again ($result)"
   end_with 2000 Escape hold 0.15 Escape
 fi
 finish
