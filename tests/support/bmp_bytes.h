@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -108,7 +109,8 @@ inline std::vector<uint8_t> Bmp24(
     return BuildBmp({width, height}, PixelsOf(width, height, rgb), withFileHeader);
 }
 
-// A folder of its own for the running test, removed by its destructor.
+// A folder of its own for the running test, removed by its destructor; the
+// random suffix keeps two runs of the same suite at once apart.
 struct TempFolder {
     std::filesystem::path path;
 
@@ -116,7 +118,8 @@ struct TempFolder {
     {
         const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
         std::string name
-            = std::string("tilescroll_") + test->test_suite_name() + "_" + test->name();
+            = std::string("tilescroll_") + test->test_suite_name() + "_" + test->name() + "_"
+            + std::to_string(std::random_device{}());
         for (char& c : name)
             c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
         path = std::filesystem::temp_directory_path() / name;
