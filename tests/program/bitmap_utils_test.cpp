@@ -230,7 +230,8 @@ const Road ROADS[] = {{"Copy", COPY, NULL, 0, NULL, 1, DD_OK, 0, ""},
     // A failing call's own code comes back, and nothing is drawn.
     {"CopyNoSurfaceContext", COPY, NULL, 0, "GetDC", 1, DDERR_GENERIC, 0x1234, ""},
     {"CopyNoSurfaceDesc", COPY, NULL, 0, "GetSurfaceDesc", 1, DDERR_GENERIC, 0x1234, ""},
-    {"CopySelectFails", COPY, NULL, 0, "SelectObject", 1, ANY, ANY, ""},
+    {"CopySelectFails", COPY, NULL, 0, "SelectObject", 1, E_FAIL, ANY, ""},
+    {"CopyStretchFails", COPY, NULL, 0, "StretchBlt", 1, E_FAIL, 0x1234, ""},
     {"Reload", RELOAD, NULL, 0, NULL, 1, DD_OK, 0, ""},
     {"ReloadResource", RELOAD, "PICTURE", 0, NULL, 1, DD_OK, 0, ""},
     {"ReloadCopyFails", RELOAD, NULL, 0, "GetDC", 1, DDERR_GENERIC, 0x1234,
@@ -244,10 +245,11 @@ const Road ROADS[] = {{"Copy", COPY, NULL, 0, NULL, 1, DD_OK, 0, ""},
     {"LoadSurfaceCopyFails", LOAD, NULL, 0, "GetDC", 1, 16, ANY, ""},
     {"LoadSurfaceUnknown", LOAD, "NO_SUCH_BITMAP", 0, NULL, 1, 0, ANY, ""},
     {"MatchStillDrawing", MATCH_STILL_DRAWING, NULL, RGB(0, 0, 255), NULL, 1, 0x001F, 0x1234, ""},
-    // No lock: no colour. No first context: nothing written, the present
-    // pixel comes back. No second context: the matched colour stays.
+    // No lock: no colour. No first context or old colour: nothing written,
+    // the present pixel comes back. No second context: the matched colour stays.
     {"MatchNoLock", MATCH, NULL, RGB(0, 255, 0), "Lock", 1, CLR_INVALID, 0x1234, ""},
     {"MatchNoFirstContext", MATCH, NULL, RGB(0, 255, 0), "GetDC", 1, 0x1234, 0x1234, ""},
+    {"MatchNoOldColour", MATCH, NULL, RGB(0, 255, 0), "GetPixel", 1, 0x1234, 0x1234, ""},
     {"MatchNoSecondContext", MATCH, NULL, RGB(0, 255, 0), "GetDC", 2, 0x07E0, 0x07E0, ""},
     // The key's low and high values are both the colour's pixel value.
     {"ColorKey", KEY, NULL, RGB(0, 0, 255), NULL, 1, 0x001F, 0x1234, ""},
