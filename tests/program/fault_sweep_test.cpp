@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -89,10 +90,7 @@ struct Fault {
     const char* follows;  // the calls made right after it; "Name*n" n times, "." the end
     Then then;
     std::vector<int> events = {};
-    struct {
-        const char* call = nullptr;
-        int nth = 0, count = 0;
-    } alsoFailing = {};  // failures armed beside the events
+    std::tuple<const char*, int, int> alsoFailing = {};  // call, nth, count: beside the events
 };
 
 const Fault FAULTS[] = {
@@ -184,8 +182,8 @@ std::string Problems(const Fault& f)
         [&f, &seen] {
             if (f.count != 0)
                 test::FailCall(f.call, f.nth, f.count);
-            if (f.alsoFailing.call != nullptr)
-                test::FailCall(f.alsoFailing.call, f.alsoFailing.nth, f.alsoFailing.count);
+            if (auto [call, nth, count] = f.alsoFailing; call != nullptr)
+                test::FailCall(call, nth, count);
             if (!f.events.empty())
                 test::OnCall(f.call, [&f, &seen] {
                     for (int event : ++seen == f.nth ? f.events : std::vector<int>{}) {
