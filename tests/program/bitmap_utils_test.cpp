@@ -155,7 +155,7 @@ TEST_F(BitmapUtils, SetPaletteEntryWritesPaletteAndShadowOnlyInsideTheTable)
 
 TEST_F(BitmapUtils, CopiesStretchTheChosenRectangleOverTheWholeSurface)
 {
-    enum Road { COPY, COPY_ONTO_LOST, RELOAD, LOAD };
+    enum Road { COPY, RELOAD, LOAD };
     struct Case {
         const char* what;
         int width, height, block;  // the picture, in blocks of block x block pixels
@@ -164,7 +164,6 @@ TEST_F(BitmapUtils, CopiesStretchTheChosenRectangleOverTheWholeSurface)
         Road road;
     };
     for (const Case& c : {Case{"one to one", 64, 64, 1, 64, 0, 0, 0, 0, COPY},
-             {"onto a lost surface", 64, 64, 1, 64, 0, 0, 0, 0, COPY_ONTO_LOST},
              {"width 32, height 0", 64, 64, 1, 64, 0, 0, 32, 0, COPY},
              {"width 0, height 32", 64, 64, 1, 64, 0, 0, 0, 32, COPY},
              {"32 x 32 at 16, 8", 64, 64, 1, 64, 16, 8, 32, 32, COPY},
@@ -177,8 +176,6 @@ TEST_F(BitmapUtils, CopiesStretchTheChosenRectangleOverTheWholeSurface)
             ? LoadBitmapSurface(dd, path.c_str(), c.side, c.side)
             : Offscreen(c.side, c.side);
         ASSERT_NE(surface, static_cast<IDirectDrawSurface*>(NULL));
-        if (c.road == COPY_ONTO_LOST)
-            test::MarkSurfaceLost(surface);
         HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
             NULL, path.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
         const HRESULT copied = c.road == LOAD ? DD_OK
