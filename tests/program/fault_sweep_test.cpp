@@ -139,7 +139,7 @@ const Fault FAULTS[] = {
         {"Restore", 13, -1}},
     {"ReloadFails", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA LoadImageA", NO_TILES,
         {PRIMARY, 0, 11}, {"LoadImageA", 13, 1}},
-    // Tiles alone are never lost on the platform; nothing looks for it.
+    // Tiles lost without the primary: the flip does not tell, nothing looks.
     {"TilesLost", "Flip", 2, 0, "", SHOWS_FRAMES, {0, 11}},
     // ... but a tile surface lost while loading is restored before its copy.
     {"TileLostWhileLoading", "LoadImageA", 6, 0, "Restore CreateCompatibleDC", SHOWS_FRAMES, {5}},
