@@ -1,6 +1,7 @@
 #include "bench/summary.h"
 
 #include "bench/registry.h"
+#include "platform/layer/testing/pacing_simulation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,6 +74,15 @@ void PrintSummary(const Medians& medians, const StartupSamples& startup)
         {"pixman_worst_vs_compose", Pixman(medians, "worst") / oursWorst},
         {"pixman_best_vs_compose", Pixman(medians, "best") / oursBest},
     };
+    // The desktop backend's pacing over a simulated minute, its sleeps waking
+    // 55 us late, with a present that waits for the refresh (vsync) and with
+    // one that does not: refreshes that show a frame again. The target is 0.
+    for (int hz : {60, 144})
+        for (bool vsync : {true, false})
+            std::printf("repeated_frames_per_minute %dhz_%s %d\n", hz, vsync ? "vsync" : "free",
+                layer::test::SimulatePacing(
+                    {hz, vsync, std::chrono::microseconds(55)}, std::chrono::seconds(60))
+                    .repeated);
     for (const auto& ratio : ratios)
         std::printf("ratio %s %.3f\n", ratio.name, ratio.value);
     // From the process entry (main, which calls WinMain) of a fresh process;

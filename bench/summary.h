@@ -12,8 +12,9 @@ namespace bench {
 // Median microseconds per iteration, by benchmark name.
 using Medians = std::map<std::string, double>;
 
-// Prints the table of medians and then, as its last lines, one
-// "ratio NAME VALUE" per comparison followed by "startup_ms VALUE".
+// Prints the table of medians, the pacing's "repeated_frames_per_minute
+// RATE VALUE" lines and then, as its last lines, one "ratio NAME VALUE" per
+// comparison followed by "startup_ms VALUE".
 void PrintSummary(const Medians& medians, const StartupSamples& startup);
 // name,microseconds lines for the chart; false when the file cannot be written.
 bool WriteSummaryCsv(

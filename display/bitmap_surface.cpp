@@ -34,7 +34,9 @@ HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int32_t
         OutputDebugStringA("createcompatible dc failed\n");
         return E_FAIL;
     }
-    SelectObject(memoryDC, bitmap);
+    // A picture that never reached the surface is a failed copy; the calls
+    // after a failed selection run all the same.
+    bool drawn = SelectObject(memoryDC, bitmap) != NULL;
 
     BITMAP info;
     std::memset(&info, 0, sizeof(info));
@@ -54,14 +56,17 @@ HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int32_t
         HDC surfaceDC;
         result = surface->GetDC(&surfaceDC);
         if (result == DD_OK) {
-            StretchBlt(surfaceDC, 0, 0, desc.dwWidth, desc.dwHeight, memoryDC, x, y, width, height,
-                SRCCOPY);
+            if (!StretchBlt(surfaceDC, 0, 0, desc.dwWidth, desc.dwHeight, memoryDC, x, y, width,
+                    height, SRCCOPY))
+                drawn = false;
             surface->ReleaseDC(surfaceDC);
         }
     }
 
     // Deleting the context lets go of the bitmap in it; the bitmap survives.
     DeleteDC(memoryDC);
+    if (result == DD_OK && !drawn)
+        return E_FAIL;
     return result;
 }
 

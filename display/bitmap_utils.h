@@ -22,7 +22,7 @@ HRESULT ReloadBitmap(IDirectDrawSurface* surface, LPCSTR name);
 
 // The rectangle (x, y, width, height) of the bitmap stretched over the whole
 // surface; a width or height of 0 means the bitmap's own. The bitmap stays the
-// caller's.
+// caller's. E_FAIL when the bitmap could not be selected or stretched.
 HRESULT CopyBitmapToSurface(IDirectDrawSurface* surface, HBITMAP bitmap, int32_t x, int32_t y,
     int32_t width, int32_t height);
 

@@ -20,9 +20,13 @@ DWORD MatchColor(IDirectDrawSurface* surface, COLORREF color)
     // reached the surface memory when we read it.
     if (color != CLR_INVALID && surface->GetDC(&dc) == DD_OK) {
         savedColor = GetPixel(dc, 0, 0);
-        SetPixel(dc, 0, 0, color);
+        // A colour that could not be read could not be put back: the pixel
+        // is left alone, and the lock reads it as it is.
+        if (savedColor != CLR_INVALID) {
+            SetPixel(dc, 0, 0, color);
+            pixelWritten = true;
+        }
         surface->ReleaseDC(dc);
-        pixelWritten = true;
     }
 
     DDSURFACEDESC desc;

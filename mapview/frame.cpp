@@ -1,6 +1,7 @@
 #include "mapview/frame.h"
 
 #include "display/display_state.h"
+#include "display/surface_restore.h"
 #include "mapview/input.h"
 #include "mapview/tile_walk.h"
 #include "mapview/view_position.h"
@@ -30,5 +31,8 @@ void UpdateFrame()
     });
 
     DrawLegend();
-    DisplayState.PrimarySurface->Flip(NULL, DDFLIP_WAIT);
+    // Switching away from the full-screen program takes the surfaces'
+    // memory; the flip is the one result that tells us.
+    if (DisplayState.PrimarySurface->Flip(NULL, DDFLIP_WAIT) == DDERR_SURFACELOST)
+        RestoreLostSurfaces();
 }

@@ -1,5 +1,5 @@
 // One frame: input, the tile walk blitted into the back buffer, the legend,
-// the flip.
+// the flip, and the surfaces restored when the flip finds them lost.
 #pragma once
 
 constexpr char LEGEND_TEXT[] = "Keys: LEFT, RIGHT, UP, DOWN, .. and ESC";

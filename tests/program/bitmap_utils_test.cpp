@@ -155,7 +155,7 @@ TEST_F(BitmapUtils, SetPaletteEntryWritesPaletteAndShadowOnlyInsideTheTable)
 
 TEST_F(BitmapUtils, CopiesStretchTheChosenRectangleOverTheWholeSurface)
 {
-    enum Road { COPY, COPY_ONTO_LOST, RELOAD, LOAD };
+    enum Road { COPY, RELOAD, LOAD };
     struct Case {
         const char* what;
         int width, height, block;  // the picture, in blocks of block x block pixels
@@ -164,7 +164,6 @@ TEST_F(BitmapUtils, CopiesStretchTheChosenRectangleOverTheWholeSurface)
         Road road;
     };
     for (const Case& c : {Case{"one to one", 64, 64, 1, 64, 0, 0, 0, 0, COPY},
-             {"onto a lost surface", 64, 64, 1, 64, 0, 0, 0, 0, COPY_ONTO_LOST},
              {"width 32, height 0", 64, 64, 1, 64, 0, 0, 32, 0, COPY},
              {"width 0, height 32", 64, 64, 1, 64, 0, 0, 0, 32, COPY},
              {"32 x 32 at 16, 8", 64, 64, 1, 64, 16, 8, 32, 32, COPY},
@@ -177,8 +176,6 @@ TEST_F(BitmapUtils, CopiesStretchTheChosenRectangleOverTheWholeSurface)
             ? LoadBitmapSurface(dd, path.c_str(), c.side, c.side)
             : Offscreen(c.side, c.side);
         ASSERT_NE(surface, static_cast<IDirectDrawSurface*>(NULL));
-        if (c.road == COPY_ONTO_LOST)
-            test::MarkSurfaceLost(surface);
         HBITMAP bitmap = static_cast<HBITMAP>(LoadImageA(
             NULL, path.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
         const HRESULT copied = c.road == LOAD ? DD_OK
@@ -230,7 +227,8 @@ const Road ROADS[] = {{"Copy", COPY, NULL, 0, NULL, 1, DD_OK, 0, ""},
     // A failing call's own code comes back, and nothing is drawn.
     {"CopyNoSurfaceContext", COPY, NULL, 0, "GetDC", 1, DDERR_GENERIC, 0x1234, ""},
     {"CopyNoSurfaceDesc", COPY, NULL, 0, "GetSurfaceDesc", 1, DDERR_GENERIC, 0x1234, ""},
-    {"CopySelectFails", COPY, NULL, 0, "SelectObject", 1, ANY, ANY, ""},
+    {"CopySelectFails", COPY, NULL, 0, "SelectObject", 1, E_FAIL, ANY, ""},
+    {"CopyStretchFails", COPY, NULL, 0, "StretchBlt", 1, E_FAIL, 0x1234, ""},
     {"Reload", RELOAD, NULL, 0, NULL, 1, DD_OK, 0, ""},
     {"ReloadResource", RELOAD, "PICTURE", 0, NULL, 1, DD_OK, 0, ""},
     {"ReloadCopyFails", RELOAD, NULL, 0, "GetDC", 1, DDERR_GENERIC, 0x1234,
@@ -244,10 +242,11 @@ const Road ROADS[] = {{"Copy", COPY, NULL, 0, NULL, 1, DD_OK, 0, ""},
     {"LoadSurfaceCopyFails", LOAD, NULL, 0, "GetDC", 1, 16, ANY, ""},
     {"LoadSurfaceUnknown", LOAD, "NO_SUCH_BITMAP", 0, NULL, 1, 0, ANY, ""},
     {"MatchStillDrawing", MATCH_STILL_DRAWING, NULL, RGB(0, 0, 255), NULL, 1, 0x001F, 0x1234, ""},
-    // No lock: no colour. No first context: nothing written, the present
-    // pixel comes back. No second context: the matched colour stays.
+    // No lock: no colour. No first context or old colour: nothing written,
+    // the present pixel comes back. No second context: the matched colour stays.
     {"MatchNoLock", MATCH, NULL, RGB(0, 255, 0), "Lock", 1, CLR_INVALID, 0x1234, ""},
     {"MatchNoFirstContext", MATCH, NULL, RGB(0, 255, 0), "GetDC", 1, 0x1234, 0x1234, ""},
+    {"MatchNoOldColour", MATCH, NULL, RGB(0, 255, 0), "GetPixel", 1, 0x1234, 0x1234, ""},
     {"MatchNoSecondContext", MATCH, NULL, RGB(0, 255, 0), "GetDC", 2, 0x07E0, 0x07E0, ""},
     // The key's low and high values are both the colour's pixel value.
     {"ColorKey", KEY, NULL, RGB(0, 0, 255), NULL, 1, 0x001F, 0x1234, ""},

@@ -14,6 +14,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -71,9 +72,10 @@ Outcome RunProgram(const std::function<void()>& arm, const std::function<void(in
 enum Then {
     ENDS,  // nothing more
     SHOWS_FRAMES,  // the tiles hold their pictures, and frames show the map until Escape
+    PICTURE_BACK,  // as SHOWS_FRAMES, from the first frame seen after the faulty flip
     FRAMES_UNSEEN,  // frames go on being made, but no Flip succeeds from the faulty one on
     NO_DISPLAY,  // the window is destroyed; no tile is loaded and no frame made
-    NO_TILES,  // every tile is tried, then one quit ends the run; no frame, the window stays
+    NO_TILES,  // every tile is tried, then one quit ends the run; no frame after, the window stays
 };
 
 // What may happen just before the call: a tile surface (by index) or one of
@@ -88,6 +90,7 @@ struct Fault {
     const char* follows;  // the calls made right after it; "Name*n" n times, "." the end
     Then then;
     std::vector<int> events = {};
+    std::tuple<const char*, int, int> alsoFailing = {};  // call, nth, count: beside the events
 };
 
 const Fault FAULTS[] = {
@@ -127,8 +130,16 @@ const Fault FAULTS[] = {
     // nothing else, and no frame would see Escape.
     {"NoPaintContext", "BeginPaint", 1, -1, "ValidateRect PeekMessageA", SHOWS_FRAMES},
     {"NoFlip", "Flip", 1, -1, "PeekMessageA", FRAMES_UNSEEN},
-    // Nothing looks for lost surfaces or restores them once the loop runs.
-    {"PrimaryLost", "Flip", 2, 0, "", FRAMES_UNSEEN, {PRIMARY}},
+    // A lost primary (switched away from) is restored at its flip, with the
+    // tiles, and their pictures loaded again; not while the display is not
+    // ours; and a tile that cannot be loaded again ends the run.
+    {"PrimaryLost", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA Restore CreateCompatibleDC",
+        PICTURE_BACK, {PRIMARY, 0, 11}},
+    {"DisplayNotBack", "Flip", 2, 0, "Restore PeekMessageA", FRAMES_UNSEEN, {PRIMARY, 0, 11},
+        {"Restore", 13, -1}},
+    {"ReloadFails", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA LoadImageA", NO_TILES,
+        {PRIMARY, 0, 11}, {"LoadImageA", 13, 1}},
+    // Tiles lost without the primary: the flip does not tell, nothing looks.
     {"TilesLost", "Flip", 2, 0, "", SHOWS_FRAMES, {0, 11}},
     // ... but a tile surface lost while loading is restored before its copy.
     {"TileLostWhileLoading", "LoadImageA", 6, 0, "Restore CreateCompatibleDC", SHOWS_FRAMES, {5}},
@@ -171,6 +182,8 @@ std::string Problems(const Fault& f)
         [&f, &seen] {
             if (f.count != 0)
                 test::FailCall(f.call, f.nth, f.count);
+            if (auto [call, nth, count] = f.alsoFailing; call != nullptr)
+                test::FailCall(call, nth, count);
             if (!f.events.empty())
                 test::OnCall(f.call, [&f, &seen] {
                     for (int event : ++seen == f.nth ? f.events : std::vector<int>{}) {
@@ -184,7 +197,8 @@ std::string Problems(const Fault& f)
                 });
         },
         [&](int flip) {
-            if (flip != 1 || f.then != SHOWS_FRAMES)
+            if (flip != (f.then == PICTURE_BACK ? f.nth : 1)
+                || (f.then != SHOWS_FRAMES && f.then != PICTURE_BACK))
                 return;
             tilesHeldPictures = true;
             for (int i = 0; i < TILE_COUNT; ++i)
@@ -199,9 +213,11 @@ std::string Problems(const Fault& f)
         = [&problems](bool ok, const std::string& what) { problems += ok ? "" : what + "; "; };
     const std::vector<test::RecordedCall>& calls = o.calls;
     const size_t at = IndexOf(calls, f.call, f.nth);
-    const size_t firstPass = IndexOf(calls, "PeekMessageA", 1);
     const size_t quit = IndexOf(calls, "PostQuitMessage", 1);
-    const bool tileFailed = quit < firstPass && quit < IndexOf(calls, "DestroyWindow", 1);
+    // The tile set's quit; the other comes from the window's end.
+    const bool tileFailed = quit > 0 && quit < calls.size()
+        && calls[quit - 1].operation != "DestroyWindow"
+        && calls[quit - 1].operation != "DefWindowProcA";
     // What stays when a call that ends an object fails is that object; a
     // memory context that cannot be deleted still holds the tile's bitmap.
     const long failed = f.count == 0 ? 0
@@ -248,6 +264,7 @@ std::string Problems(const Fault& f)
     case ENDS:
         break;
     case SHOWS_FRAMES:
+    case PICTURE_BACK:
         expect(o.flips >= 3 && o.passes < 12, "Escape not reached by frames");
         expect(tilesHeldPictures, "a tile without its picture");
         expect(firstFrameWrong == 0, std::to_string(firstFrameWrong) + " pixels wrong");
@@ -255,13 +272,16 @@ std::string Problems(const Fault& f)
     case FRAMES_UNSEEN:
         expect(o.flips == f.nth - 1 && flipCalls >= f.nth + 3,
             std::to_string(o.flips) + " of " + std::to_string(flipCalls) + " flips shown");
+        expect(CountOf(calls, "LoadImageA") == 12, "tiles loaded again");
         break;
     case NO_DISPLAY:
         expect(flipCalls + CountOf(calls, "LoadImageA") + o.windows == 0, "went on");
         break;
     case NO_TILES:
-        expect(flipCalls == 0 && o.windows == 1 && tileFailed, "went on");
-        expect(CountOf(calls, "LoadImageA") == 12 && CountOf(calls, "PostQuitMessage") == 1,
+        expect(CountOf({calls.begin() + std::min(quit, calls.size()), calls.end()}, "Flip") == 0
+                && o.windows == 1 && tileFailed,
+            "went on");
+        expect(CountOf(calls, "LoadImageA") % 12 == 0 && CountOf(calls, "PostQuitMessage") == 1,
             "not every tile tried, or not one quit");
         break;
     }

@@ -23,13 +23,20 @@ PresentPacer::Clock::time_point PresentPacer::ReturnTime(
 {
     if (!waitForRefresh || !presented_)
         return now;
-    return std::max(now, lastReturn_ + period_);
+    return std::max(now, due_ + period_);
 }
 
 void PresentPacer::Returned(Clock::time_point at)
 {
+    // Each deadline is one period after the one before, not after the moment
+    // the sleep ended: a sleep wakes a little late, and counted from the
+    // wake-up the lateness adds up until a refresh is missed and a frame
+    // shows twice. A present that came early (it did not wait), or more
+    // than a period late (a stall), starts the count afresh from its return:
+    // catching up would send a burst of frames.
+    const Clock::time_point next = due_ + period_;
+    due_ = presented_ && at >= next && at - next <= period_ ? next : at;
     presented_ = true;
-    lastReturn_ = at;
 }
 
 void PresentPacer::Forget()

@@ -23,9 +23,10 @@ public:
     {
         return period_;
     }
-    // The earliest moment a present handed to the display at `now` may
-    // return: a waiting present one period after the previous present's
-    // return (at once for the first), any other present at once.
+    // The earliest moment a present that the display gave back at `now` may
+    // return: a waiting present one period after the previous present was
+    // due (at once for the first, and at once when the display's own wait
+    // has already reached that moment), any other present at once.
     Clock::time_point ReturnTime(Clock::time_point now, bool waitForRefresh) const;
     // A present returned at this moment.
     void Returned(Clock::time_point at);
@@ -35,7 +36,7 @@ public:
 private:
     Clock::duration period_;
     bool presented_ = false;
-    Clock::time_point lastReturn_{};
+    Clock::time_point due_{};  // when the previous present was due to return
 };
 
 }  // namespace layer
