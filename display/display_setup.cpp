@@ -8,7 +8,6 @@
 // modes allowed.
 static const DWORD COOPERATIVE_LEVEL
     = DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE | DDSCL_ALLOWMODEX;
-static const DWORD DISPLAY_BITS_PER_PIXEL = 16;
 
 static const char GREETING[] = "Welcome Aboard!";
 

@@ -79,8 +79,9 @@ enum Then {
 };
 
 // What may happen just before the call: a tile surface (by index) or one of
-// these is lost, or the desktop asks the program to close.
-constexpr int PRIMARY = -1, DESKTOP_CLOSE = -3;
+// these is lost, the desktop asks the program to close, or the user switches
+// to another program (which takes the display's mode) or back.
+constexpr int PRIMARY = -1, DESKTOP_CLOSE = -3, AWAY = -4, BACK = -5;
 
 struct Fault {
     const char* name;
@@ -131,12 +132,15 @@ const Fault FAULTS[] = {
     {"NoPaintContext", "BeginPaint", 1, -1, "ValidateRect PeekMessageA", SHOWS_FRAMES},
     {"NoFlip", "Flip", 1, -1, "PeekMessageA", FRAMES_UNSEEN},
     // A lost primary (switched away from) is restored at its flip, with the
-    // tiles, and their pictures loaded again; not while the display is not
-    // ours; and a tile that cannot be loaded again ends the run.
+    // tiles, and their pictures loaded again; the mode set again once the
+    // window is in front, never behind another program; and a tile that
+    // cannot be loaded again ends the run.
     {"PrimaryLost", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA Restore CreateCompatibleDC",
         PICTURE_BACK, {PRIMARY, 0, 11}},
-    {"DisplayNotBack", "Flip", 2, 0, "Restore PeekMessageA", FRAMES_UNSEEN, {PRIMARY, 0, 11},
-        {"Restore", 13, -1}},
+    {"ModeBack", "Flip", 2, 0, "Restore GetForegroundWindow SetDisplayMode Restore GetModuleHandleA",
+        PICTURE_BACK, {AWAY, BACK, PRIMARY, 0, 11}},
+    {"StillAway", "Flip", 2, 0, "Restore GetForegroundWindow PeekMessageA", FRAMES_UNSEEN,
+        {AWAY, PRIMARY, 0, 11}},
     {"ReloadFails", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA LoadImageA", NO_TILES,
         {PRIMARY, 0, 11}, {"LoadImageA", 13, 1}},
     // Tiles lost without the primary: the flip does not tell, nothing looks.
@@ -189,6 +193,8 @@ std::string Problems(const Fault& f)
                     for (int event : ++seen == f.nth ? f.events : std::vector<int>{}) {
                         if (event == DESKTOP_CLOSE)
                             test::RequestDesktopClose();
+                        else if (event == AWAY || event == BACK)
+                            test::SwitchAwayFromDisplay(event == AWAY);
                         else
                             test::MarkSurfaceLost(event == PRIMARY
                                     ? DisplayState.PrimarySurface

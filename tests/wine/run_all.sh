@@ -105,8 +105,12 @@ if launch 30000 "$loader" "$exe"; then
   # Another program activated over the full-screen one takes its surfaces'
   # memory; activated again, the program must draw its picture again.
   "$loader" notepad >/dev/null 2>&1 &
-  sleep 3 && "$loader" "$win_build/tests/reactivate.exe" && sleep 2 && screenshot "$work/back.ppm"
-  result=$(same_as_view "$work/back.ppm" 2048 2047) &&
+  sleep 3 && screenshot "$work/away.ppm" && ! same_as_view "$work/away.ppm" 2048 2047 >/dev/null &&
+    "$loader" "$win_build/tests/reactivate.exe" &&
+    for _ in $(seq 50); do
+      screenshot "$work/back.ppm" && same_as_view "$work/back.ppm" 2048 2047 >/dev/null && break
+      sleep 0.2
+    done && result=$(same_as_view "$work/back.ppm" 2048 2047) &&
     pass "the picture is back after the window was deactivated and activated again" ||
     fail "the picture is back after the window was deactivated and activated again ($result)"
   end_with 2000 Escape hold 0.15 Escape

@@ -398,6 +398,10 @@ HRESULT Surface::Restore()
         return DDERR_GENERIC;
     if (!alive_)
         return DDERR_INVALIDOBJECT;
+    // Memory in the display's format comes back only while the display is
+    // in that format again.
+    if (CurrentScreenMode().bitsPerPixel != 16)
+        return DDERR_WRONGMODE;
     // The memory is back but its contents are not: the program redraws.
     Surface* front = front_ != nullptr ? front_ : this;
     front->lost_ = false;

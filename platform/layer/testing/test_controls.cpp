@@ -109,6 +109,13 @@ void MarkSurfaceLost(IDirectDrawSurface* surface)
         ours->MarkLost();
 }
 
+void SwitchAwayFromDisplay(bool away)
+{
+    if (away)
+        RestoreDesktopMode();
+    SetForegroundElsewhere(away);
+}
+
 void LockStillDrawing(IDirectDrawSurface* surface, int times)
 {
     if (Surface* ours = FindSurface(surface))

@@ -25,6 +25,8 @@ void SetDisplayWindow(HWND hwnd);
 // display, else the earliest-made live window; or null.
 HWND MainWindow();
 int CountLiveWindows();
+// Another program's window in front of ours, or ours in front again.
+void SetForegroundElsewhere(bool elsewhere);
 bool WindowInvalid(HWND hwnd);
 bool CursorCountHidden();
 void ResetWindows();

@@ -60,6 +60,7 @@ struct UserState {
     uintptr_t nextHandle = 0x10010;
     int cursorCount = 0;
     HWND displayWindow = nullptr;
+    bool foregroundElsewhere = false;  // another program's window is in front
 };
 
 UserState& State()
@@ -205,6 +206,12 @@ void ResetWindows()
     state.classes.clear();
     state.cursorCount = 0;
     state.displayWindow = nullptr;
+    state.foregroundElsewhere = false;
+}
+
+void SetForegroundElsewhere(bool elsewhere)
+{
+    State().foregroundElsewhere = elsewhere;
 }
 
 }  // namespace layer
@@ -276,6 +283,15 @@ BOOL WINAPI DestroyWindow(HWND hwnd)
     if (!layer::BeginCall("DestroyWindow", hwnd))
         return FALSE;
     return layer::EndWindow(hwnd) ? TRUE : FALSE;
+}
+
+// This process's windows are the desktop's only ones: the one in front is the
+// main window, unless another program was brought in front of it.
+HWND WINAPI GetForegroundWindow(void)
+{
+    if (!layer::BeginCall("GetForegroundWindow"))
+        return nullptr;
+    return State().foregroundElsewhere ? nullptr : layer::MainWindow();
 }
 
 BOOL WINAPI IsWindow(HWND hwnd)
