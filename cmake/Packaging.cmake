@@ -6,7 +6,8 @@
 #            hicolor/<N>x<N>/apps) and the AppStream metainfo (share/metainfo);
 #            `cpack` makes a .deb whose Depends names the shared libraries the
 #            program links.
-#   Windows: tilescroll.exe and README.md at the top; `cpack` makes a .zip.
+#   Windows: tilescroll.exe and README.md at the top; `cpack` makes a .zip
+#            named for the architecture (win32 or win64).
 include(GNUInstallDirs)
 if(WIN32)
   install(TARGETS tilescroll RUNTIME DESTINATION .)
@@ -45,6 +46,13 @@ set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
+  # CPack tells the architectures apart by MSVC's CMAKE_CL_64 alone, so
+  # a mingw-w64 build names its own.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_SYSTEM_NAME win64)
+  else()
+    set(CPACK_SYSTEM_NAME win32)
+  endif()
 else()
   set(CPACK_GENERATOR DEB)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
