@@ -80,21 +80,53 @@ linux_end_to_end() {
     checked_script tests/e2e/sdl_xvfb.sh build/linux
 }
 
-# The Linux build installed into a fresh prefix: it holds the program and its
-# README and nothing else, and the installed program runs on the headless
-# backend to its first frame, where Escape is held, and ends by itself with
-# exit code 0 and no line from the layer.
+# The Linux build installed into a fresh prefix: it holds the program, its
+# README, the desktop entry, the icon at each size in the hicolor theme and the
+# AppStream metainfo, and nothing else; the icons are as large as their
+# folders say, and Debian's validators accept the entry and the metainfo. The
+# installed program runs on the headless backend to its first frame, where
+# Escape is held, and ends by itself with exit code 0 and no line from the
+# layer.
 installed_program() {
-  local prefix err files status result=0
+  local prefix err files expected png side wrong status result=0
+  local id=io.github.tilescroll.tilescroll
   cmake --build --preset linux --target tilescroll -j"$jobs" >/dev/null || return 1
   prefix=$(mktemp -d)
   err=$(mktemp)
   if cmake --install build/linux --prefix "$prefix" >/dev/null; then
-    files=$(cd "$prefix" && find . -type f | sort | tr '\n' ' ')
-    if [ "$files" = "./bin/tilescroll ./share/doc/tilescroll/README.md " ]; then
-      echo "PASS install: bin/tilescroll and share/doc/tilescroll/README.md"
+    files=$(cd "$prefix" && find . -type f | LC_ALL=C sort)
+    expected=$(printf '%s\n' ./bin/tilescroll "./share/applications/$id.desktop" ./share/doc/tilescroll/README.md \
+      "./share/metainfo/$id.metainfo.xml" ./share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/$id.png |
+      LC_ALL=C sort)
+    if [ "$files" = "$expected" ]; then
+      echo "PASS install: bin/tilescroll, its README, desktop entry, metainfo and 7 hicolor icons ($id)"
     else
-      echo "FAIL install: the prefix holds $files"
+      echo "FAIL install: the prefix holds $(tr '\n' ' ' <<<"$files")"
+      result=1
+    fi
+    wrong=
+    for png in "$prefix"/share/icons/hicolor/*/apps/"$id".png; do
+      side=$(basename "$(dirname "$(dirname "$png")")")
+      file "$png" | grep -q ": PNG image data, ${side%x*} x ${side#*x}," || wrong+=" $side"
+    done
+    if [ -z "$wrong" ]; then
+      echo "PASS hicolor icons: each is a PNG as large as its folder says"
+    else
+      echo "FAIL hicolor icons: not PNGs of their folder's size:$wrong"
+      result=1
+    fi
+    if desktop-file-validate "$prefix/share/applications/$id.desktop" >"$err" 2>&1 && [ ! -s "$err" ]; then
+      echo "PASS desktop-file-validate: share/applications/$id.desktop, without a remark"
+    else
+      echo "FAIL desktop-file-validate: share/applications/$id.desktop"
+      cat "$err"
+      result=1
+    fi
+    if appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >"$err" 2>&1; then
+      echo "PASS appstreamcli validate: share/metainfo/$id.metainfo.xml"
+    else
+      echo "FAIL appstreamcli validate: share/metainfo/$id.metainfo.xml"
+      cat "$err"
       result=1
     fi
     TILESCROLL_BACKEND=headless TILESCROLL_HEADLESS_ESCAPE_AFTER=1 \

@@ -2,39 +2,16 @@
 
 #include "mapview/tile_map.h"
 
-#include <gtest/gtest.h>
-
 namespace reference {
-namespace {
-
-TilePixels LoadTilePicture(int tileIndex)
-{
-    const std::vector<uint8_t> bytes = TileFileBytes(tileIndex);
-    // 14 + 40 bytes of headers, then bottom-up rows of blue, green, red.
-    if (bytes.size() != 54 + 64 * 64 * 3) {
-        ADD_FAILURE() << "cannot read tile picture " << tileIndex;
-        return {};
-    }
-    TilePixels pixels(64 * 64);
-    for (int y = 0; y < 64; ++y) {
-        const uint8_t* row = bytes.data() + 54 + (63 - y) * 192;
-        for (int x = 0; x < 64; ++x) {
-            const uint8_t b = row[x * 3], g = row[x * 3 + 1], r = row[x * 3 + 2];
-            pixels[y * 64 + x]
-                = static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
-        }
-    }
-    return pixels;
-}
-
-}  // namespace
 
 const std::array<TilePixels, TILE_COUNT>& AllTilePictures()
 {
     static const std::array<TilePixels, TILE_COUNT> pictures = [] {
         std::array<TilePixels, TILE_COUNT> all;
         for (int i = 0; i < TILE_COUNT; ++i)
-            all[i] = LoadTilePicture(i);
+            for (uint32_t rgb : TileRgb(i))
+                all[i].push_back(static_cast<uint16_t>(
+                    (rgb >> 19 & 0x1F) << 11 | (rgb >> 10 & 0x3F) << 5 | (rgb >> 3 & 0x1F)));
         return all;
     }();
     return pictures;
@@ -48,7 +25,7 @@ static uint16_t MapPixel(int32_t x, int32_t y)
 
 int WrongFramePixels(const std::vector<uint16_t>& frame, int32_t viewRight, int32_t viewBottom)
 {
-    if (frame.size() != static_cast<size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT)
+    if (frame.size() != static_cast<std::size_t>(SCREEN_WIDTH) * SCREEN_HEIGHT)
         return SCREEN_WIDTH * SCREEN_HEIGHT;
     int wrong = 0;
     for (int y = 0; y < SCREEN_HEIGHT; ++y)

@@ -13,8 +13,9 @@ namespace reference {
 // 64 x 64 pixels of each tile, 5-6-5, row by row from the top.
 using TilePixels = std::vector<uint16_t>;
 
-// The .bmp file resources/tiles.rc names TILE<i + 1>, or nothing.
-std::vector<uint8_t> TileFileBytes(int tileIndex);
+// TILE<i + 1> as resources/tiles.rc names it, 0x00RRGGBB row by row from the
+// top; empty, failing the test, unless it is a plain 64 x 64 24-bit .bmp.
+std::vector<uint32_t> TileRgb(int tileIndex);
 
 // The pictures of the tiles from resources/; one that cannot be read is
 // empty (a test failure is recorded).

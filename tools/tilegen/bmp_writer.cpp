@@ -1,25 +1,9 @@
 #include "bmp_writer.h"
 
-#include <fstream>
-#include <stdexcept>
+#include "little_endian.h"
+#include "write_file.h"
 
 namespace tilegen {
-
-namespace {
-
-void Put16(std::vector<uint8_t>& out, uint16_t value)
-{
-    out.push_back(static_cast<uint8_t>(value));
-    out.push_back(static_cast<uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<uint8_t>& out, uint32_t value)
-{
-    Put16(out, static_cast<uint16_t>(value));
-    Put16(out, static_cast<uint16_t>(value >> 16));
-}
-
-}  // namespace
 
 std::vector<uint8_t> EncodeBmp(const TileImage& image)
 {
@@ -58,13 +42,7 @@ std::vector<uint8_t> EncodeBmp(const TileImage& image)
 
 void WriteBmp(const std::filesystem::path& path, const TileImage& image)
 {
-    const std::vector<uint8_t> bytes = EncodeBmp(image);
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file.write(
-        reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (!file) {
-        throw std::runtime_error("cannot write " + path.string());
-    }
+    WriteFile(path, EncodeBmp(image));
 }
 
 }  // namespace tilegen

@@ -1,6 +1,6 @@
 // tilegen: draws the twelve tile pictures into resources/ and writes the
-// resource script that names them. Deterministic: the same font gives the
-// same bytes on every run.
+// resource script that names them, then the program's icon from the house
+// tile. Deterministic: the same font and zlib give the same bytes on every run.
 #include "tile_set.h"
 
 #include <cstdio>

@@ -4,6 +4,7 @@
 #include "glyph_raster.h"
 #include "grass.h"
 #include "house.h"
+#include "icon.h"
 #include "stone.h"
 
 #include <fstream>
@@ -95,6 +96,7 @@ void GenerateTileSet(const std::filesystem::path& resources, const std::filesyst
         WriteBmp(resources / tile.file, image);
     }
     WriteResourceScript(resources / "tiles.rc");
+    WriteIcons(resources / "icons", DrawHouse(grass, HOUSE_SEED));
 }
 
 }  // namespace tilegen

@@ -20,7 +20,8 @@ struct TileSpec {
 
 std::span<const TileSpec> TileSpecs();
 
-// Draws every tile into `resources` as a BMP and writes tiles.rc beside them.
+// Draws every tile into `resources` as a BMP and writes tiles.rc beside them,
+// and the program's icon, drawn from the house tile, into resources/icons.
 void GenerateTileSet(const std::filesystem::path& resources, const std::filesystem::path& font);
 
 }  // namespace tilegen
