@@ -19,7 +19,7 @@ tolerance=7 legend_rows=16
 source "$source_dir/tests/e2e/driver.sh"
 started=$SECONDS arch=windows
 finish() { echo "==== $arch: done in $((SECONDS - started)) s"; echo "$arch: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
-require Xvfb xdotool import convert compare x86_64-w64-mingw32-objdump || finish
+require Xvfb xdotool import convert compare x86_64-w64-mingw32-objdump wrestool icotool || finish
 exe=$win_build/tilescroll.exe
 # This objdump reads both widths of the format.
 headers=$(x86_64-w64-mingw32-objdump -p "$exe") || { fail "tilescroll.exe was built in $win_build"; finish; }
@@ -37,6 +37,10 @@ grep -q "^Magic.*($form" <<<"$headers" && grep -q 'Subsystem.*Windows GUI' <<<"$
   ! tr ' ' '\n' <<<"$dlls" | grep -q -v -x -E 'KERNEL32.DLL|USER32.DLL|GDI32.DLL|DDRAW.DLL|MSVCRT.DLL' &&
   pass "tilescroll.exe is a $width Windows GUI program (${form%)}) importing only system DLLs: $dlls" ||
   fail "tilescroll.exe is a $width Windows GUI program (${form%)}) importing only system DLLs: $dlls"
+# Its icon and version information, as Explorer shows them.
+while read -r verdict line; do
+  [ "$verdict" = PASS ] && pass "$line" || fail "$line"
+done < <("$source_dir/tests/wine/exe_resources.sh" "$exe")
 if [ "$width" = 32-bit ] && ! why=$("$source_dir/scripts/kernel-runs-32bit.sh"); then
   echo "NOT RUN: the 32-bit Windows programs under Wine: $why"
   finish
