@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The Linux build on a virtual X server, as a person would see it: the start
-# view, scrolling under a held Right key at the display's pace, and Escape
-# ending the run, each screenshot compared with the headless frame of its
-# view, legend included.
+# The Linux build on a virtual X server: the start view, held Right scrolling at the
+# display's pace, and the run's end, screenshots compared with headless frames.
 #   tests/e2e/sdl_xvfb.sh <linux build dir>
 # One PASS or FAIL line per check; the exit status is non-zero on a failure.
 set -u
@@ -19,9 +17,8 @@ require Xvfb xdotool import convert compare || exit 1
 renderers && start_xvfb || { fail "Xvfb could be started"; exit 1; }
 launch 15000 env -u TILESCROLL_BACKEND "$linux_build/tilescroll" || exit 1
 
-# Held Right moves the view 4 pixels a frame, one frame each refresh: at
-# least one frame, at most as many as the key can have been down for (with
-# one of slack). The views nearest the count expected are tried first.
+# Right moves the view 4 pixels each refresh: 1 frame up to as many as it was held,
+# plus one; the views nearest the count expected are tried first.
 hold 0.5 Right
 sleep 0.3 && screenshot "$work/right.ppm"
 most=$(((held_max_ms * refresh_hz + 999) / 1000 + 1)) expected=$((held_min_ms * refresh_hz / 1000)) frames=
@@ -37,9 +34,8 @@ end_with 1200 Escape hold 0.15 Escape
 [ -s "$work/program.err" ] && fail "the program wrote to standard error: $(head -n 3 "$work/program.err")" ||
   pass "nothing on standard error"
 
-# Started in the background by a script, the program inherits SIGINT ignored;
-# Ctrl+C must end it all the same. Its own session shows what it leaves behind
-# when its X server is killed.
+# Started in the background, it inherits SIGINT ignored; Ctrl+C ends it all the same.
+# Its own session shows what it leaves behind when its X server is killed.
 launch 15000 env -u TILESCROLL_BACKEND "$linux_build/tilescroll" &&
   end_with 2000 SIGINT kill -INT "$app_pid"
 kill_xvfb() { kill -9 "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null; xvfb_pid=; }

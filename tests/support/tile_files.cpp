@@ -1,4 +1,4 @@
-// The committed tile files, found through the resource script. Apart from
+// The committed tile files, found through the resource script; apart from
 // tile_reference.cpp so that suites without the map can link it.
 #include "tests/support/bmp_bytes.h"
 #include "tests/support/tile_reference.h"
