@@ -1,7 +1,6 @@
 # shellcheck shell=bash
-# What the end-to-end checks share: a scratch $work, PASS/FAIL counts, a cleanup
-# stopping by id all started here, screenshots compared with $linux_build's headless
-# frames, a private X server with its keys, and the program's start and end.
+# What the end-to-end checks share: $work, PASS/FAIL counts, a cleanup stopping by id
+# all started here, comparison with headless frames, an X server, the program's runs.
 # Callers may set tolerance (levels a channel) and legend_rows (top rows left out).
 work=$(mktemp -d "${TMPDIR:-/tmp}/tilescroll-e2e.XXXXXX")
 renders=$linux_build/tools/render

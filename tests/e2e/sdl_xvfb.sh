@@ -1,13 +1,11 @@
 #!/usr/bin/env bash
 # The Linux build on a virtual X server: the start view, held Right scrolling at the
 # display's pace, and the run's end, screenshots compared with headless frames.
-#   tests/e2e/sdl_xvfb.sh <linux build dir>
-# One PASS or FAIL line per check; the exit status is non-zero on a failure.
+#   tests/e2e/sdl_xvfb.sh <linux build dir>    (a PASS or FAIL line per check)
 set -u
 [ $# -eq 1 ] || { echo "usage: $0 <linux build dir>" >&2; exit 2; }
 linux_build=$(cd "$1" && pwd) || { echo "FAIL: no build directory $1"; exit 1; }
-# SDL widens 5-6-5 by scaling and rounding, the headless PNG writer by
-# repeating the high bits: they differ by at most one level.
+# SDL and the headless PNG writer widen 5-6-5 differently: at most one level apart.
 tolerance=1 legend_rows=0
 source "$(dirname "$0")/driver.sh"
 refresh_hz=60  # Xvfb states no refresh rate; the layer takes 60 Hz

@@ -91,8 +91,7 @@ TEST_F(BitmapUtils, PaletteTakesTheColourTableAsFarAsTheBitmapHoldsOne)
         // 32 x 12 reaches past the table's 1024 bytes.
         {File("large.bmp", large, SIZE_MAX), false, {large.begin() + 54, large.end()}},
         {File("v4.bmp", v4, SIZE_MAX), false, {v4.begin() + 54, v4.end()}},
-        // A table cut after five and a half entries: only the five are
-        // exchanged; entries the file never reached keep the ramp as it is.
+        // Cut after five and a half entries: five exchanged, those never reached the ramp.
         {File("cut.bmp", file, 54 + 5 * 4 + 2), false, {file.begin() + 54, file.begin() + 76}, 5},
         {"", false, {}}, {"NO_SUCH_BITMAP", false, {}}, {"TOO_SHORT", false, {}},
         {"FAR_TABLE", false, {}}, {both, false, {}}, {"CUT_TABLE", false, {}, 0, "LockResource"}};

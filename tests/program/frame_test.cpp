@@ -53,8 +53,7 @@ protected:
 
 TEST_F(Frame, EveryPixelShowsTheMapPixelUnderItFrameAfterFrame)
 {
-    // Every row and column shape, and the bounds; each frame is drawn into
-    // the former front, so every one must redraw the whole back buffer.
+    // Every row and column shape, and the bounds, each frame over the former front.
     for (auto [right, bottom] : {std::pair{640, 480}, {644, 512}, {700, 540}, {1003, 999},
              {1337, 1505}, {2048, 2047}, {2047, 2046}, {641, 2047}, {2048, 481}}) {
         viewRight = right;
@@ -70,11 +69,9 @@ TEST_F(Frame, EveryPixelShowsTheMapPixelUnderItFrameAfterFrame)
     }
 }
 
-// The greeting after the setup and each frame's legend: yellow on blue exactly
-// as TextOutA draws them; a frame without a device context has no legend.
 TEST_F(Frame, TextIsDrawnYellowOnBlueAtTheTopLeftCorner)
 {
-    // Frames made, and the text shown (null: the map shows instead, the context failing).
+    // Frames made and the text shown, as TextOutA draws it; without a context, none.
     for (auto [frames, text] : {std::pair<int, const char*>{0, "Welcome Aboard!"},
              {1, "Keys: LEFT, RIGHT, UP, DOWN, .. and ESC"}, {1, nullptr}}) {
         SCOPED_TRACE(text ? text : "frame without a context");

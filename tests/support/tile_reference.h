@@ -12,8 +12,7 @@ namespace reference {
 // 64 x 64 pixels of each tile, 5-6-5, row by row from the top.
 using TilePixels = std::vector<uint16_t>;
 
-// TILE<i + 1> of resources/tiles.rc, 0x00RRGGBB from the top row; empty, failing
-// the test, unless it is a plain 64 x 64 24-bit .bmp.
+// TILE<i + 1> of tiles.rc, 0x00RRGGBB; empty, failing, unless a plain 64 x 64 24-bit .bmp.
 std::vector<uint32_t> TileRgb(int tileIndex);
 
 // Each tile's picture; empty, failing the test, for one that cannot be read.
