@@ -97,9 +97,8 @@ TEST_F(Frame, TextIsDrawnYellowOnBlueAtTheTopLeftCorner)
         for (int y = 1; y < 16; ++y)
             for (int x = 0; x < SCREEN_WIDTH; ++x) {
                 band += inBand(expected.at(x, y));
-                wrong += inBand(expected.at(x, y)) || inBand(screen.at(x, y))
-                    ? screen.at(x, y) != expected.at(x, y)
-                    : 0;
+                wrong += (inBand(expected.at(x, y)) || inBand(screen.at(x, y)))
+                    && screen.at(x, y) != expected.at(x, y);
             }
         EXPECT_EQ(wrong, 0);
         EXPECT_EQ(band > 1000, text != nullptr) << band << " pixels of the band";

@@ -38,8 +38,7 @@ inline std::vector<uint8_t> BuildBmp(
     const bool core = shape.headerSize == 12;
     const uint32_t rows = static_cast<uint32_t>(std::abs(int64_t{shape.height}));
     const size_t stride = (static_cast<size_t>(shape.width) * shape.bitCount + 31) / 32 * 4;
-    const size_t h = withFileHeader ? 14 : 0;
-    const size_t entryBytes = core ? 3 : 4;
+    const size_t h = withFileHeader ? 14 : 0, entryBytes = core ? 3 : 4;
     // Masks follow a 40-byte header or sit inside a longer one: 40 bytes in, either way.
     const size_t tableStart
         = h + shape.headerSize + (shape.compression == 3 && shape.headerSize == 40 ? 12 : 0);
