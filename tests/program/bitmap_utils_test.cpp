@@ -252,20 +252,12 @@ TEST_P(BitmapUtilsRoads, ResultDiagnosticsAndEverythingMadeGivenBack)
         made = LoadBitmapSurface(directDraw, name, 0, 0);
         result = made != NULL ? test::ReadSurface(made).width : 0;
         break;
+    case MATCH_STILL_DRAWING:  // its own loop asks again while the blitter is busy
+        test::LockStillDrawing(surface, 3);
+        [[fallthrough]];
     case MATCH:
         result = MatchColor(target, road.color);
         break;
-    case MATCH_STILL_DRAWING: {
-        // Its own loop asks again while the blitter is busy, three times here.
-        test::LockStillDrawing(surface, 3);
-        test::StartRecording();
-        result = MatchColor(surface, road.color);
-        const std::vector<test::RecordedCall> calls = test::StopRecording();
-        EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
-                      [](const test::RecordedCall& call) { return call.operation == "Lock"; }),
-            4);
-        break;
-    }
     case KEY:
         result = SetSourceColorKey(target, road.color);
         if (result == DD_OK && surface->GetColorKey(DDCKEY_SRCBLT, &key) == DD_OK)
@@ -278,7 +270,12 @@ TEST_P(BitmapUtilsRoads, ResultDiagnosticsAndEverythingMadeGivenBack)
         result = palette != NULL;
         break;
     }
-    EXPECT_TRUE(test::StopRecording().empty() || !road.nullObject);
+    const std::vector<test::RecordedCall> calls = test::StopRecording();
+    EXPECT_TRUE(calls.empty() || !road.nullObject);
+    EXPECT_TRUE(
+        road.op != MATCH_STILL_DRAWING || std::count_if(calls.begin(), calls.end(), [](auto& call) {
+            return call.operation == "Lock";
+        }) == 4);
     if (made != NULL)
         made->Release();
     if (palette != NULL)
