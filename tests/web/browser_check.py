@@ -51,7 +51,7 @@ def run(browser, url, render_view, work):
     report(shows_view(canvas('start'), 0), 'start view %d ms after loading, equal to render_view '
            '640 480 within 1 level, legend included' % ((time.monotonic() - started) * 1000))
 
-    # Right was down over the refreshes from keydown's return to keyup's start, at least.
+    # Right was down over at least the refreshes between the keys, at most those around them.
     browser.evaluate(page, 'self.refreshes = 0; (function count() { ++refreshes; requestAnimationFrame('
                      'count); })(); onkeydown = event => self.kept = event.defaultPrevented')
     r0, r1 = browser.evaluate(page, 'refreshes'), key('keyDown', RIGHT)
