@@ -1,10 +1,10 @@
-// The committed tile pictures against their measures. Glyph and house tiles
-// keep the grass tile's border, so that cells join unseen.
+// The committed tile pictures against their measures.
 #include "tests/support/tile_reference.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -111,17 +111,13 @@ TEST(Art, HouseHasItsColoursAtTheirPlaces)
     const std::vector<Rgb> house = Load(11);
     const auto at = [&](int x, int y) { return house[y * N + x]; };
     // Each probe's colour fills its 3 x 3 block less at most one pixel: the roof's dark dots.
-    struct Probe {
-        int x, y;
-        Rgb colour;
-    };
-    for (Probe p : {Probe{31, 6, ROOF_BLUE}, {18, 25, ROOF_BLUE}, {44, 25, ROOF_BLUE},
-             {26, 27, WHITE}, {31, 34, WHITE}, {19, 44, WHITE}, {43, 44, WHITE}, {27, 45, DOOR_RED},
-             {34, 50, DOOR_RED}}) {
+    for (auto [x, y, colour] : {std::tuple{31, 6, ROOF_BLUE}, {18, 25, ROOF_BLUE},
+             {44, 25, ROOF_BLUE}, {26, 27, WHITE}, {31, 34, WHITE}, {19, 44, WHITE},
+             {43, 44, WHITE}, {27, 45, DOOR_RED}, {34, 50, DOOR_RED}}) {
         int matching = 0;
         for (int i = 0; i < 9; ++i)
-            matching += at(p.x - 1 + i % 3, p.y - 1 + i / 3) == p.colour;
-        EXPECT_GE(matching, 8) << "at " << p.x << "," << p.y;
+            matching += at(x - 1 + i % 3, y - 1 + i / 3) == colour;
+        EXPECT_GE(matching, 8) << "at " << x << "," << y;
     }
     for (int x = 14; x <= 48; ++x)  // the base line under the wall
         EXPECT_EQ(at(x, 56), BLACK) << x;

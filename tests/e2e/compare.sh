@@ -1,8 +1,6 @@
 # shellcheck shell=bash
-# The one comparison of every end-to-end check (Xvfb, Wine, the browser),
-# sourced by driver.sh and called by the browser check.
-# Whether two 640 x 480 pictures agree within $2 levels a channel below their
-# first $1 rows; prints the peak difference (compare counts 257 a level).
+# The one comparison of every end-to-end check: whether two 640 x 480 pictures agree
+# within $2 levels a channel below their first $1 rows (compare counts 257 a level).
 agree() {
   local peak
   peak=$(compare -metric PAE -extract "640x$((480 - $1))+0+$1" "$3" "$4" null: 2>&1)

@@ -1,13 +1,7 @@
 # shellcheck shell=bash
-# What the end-to-end checks share, sourced by each: a scratch directory
-# ($work), PASS/FAIL counts, a cleanup that stops by process id all started
-# here (the program, the caller's at_exit hooks, the X server); comparison of
-# 640 x 480 screenshots from any source with the headless frames of
-# $linux_build, through ImageMagick's compare; a private X server, its
-# screenshots (a check whose screen is not X's redefines screenshot) and keys;
-# the program's start and end.
-# The caller may set tolerance (levels a channel) and legend_rows (top rows
-# left out when the legend is drawn in another font).
+# What the end-to-end checks share: $work, PASS/FAIL counts, a cleanup stopping by id
+# all started here, comparison with headless frames, an X server, the program's runs.
+# Callers may set tolerance (levels a channel) and legend_rows (top rows left out).
 work=$(mktemp -d "${TMPDIR:-/tmp}/tilescroll-e2e.XXXXXX")
 renders=$linux_build/tools/render
 passed=0 failed=0 app_pid='' xvfb_pid='' at_exit=()
@@ -51,8 +45,7 @@ same_as_view() {
   [ -f "$frame" ] || "$renders/render_view" "$2" "$3" "$frame" >/dev/null || return 2
   agree "$legend_rows" "$tolerance" "$1" "$frame"
 }
-# The comparison on pictures made to differ, by rows left out, tolerance and
-# change, from noise where every pixel differs from its neighbours.
+# The comparison itself, on noise made to differ by rows, levels and channel.
 check_comparison() {
   local d=$work/selftest want rows levels edit
   mkdir -p "$d" && convert -size 640x480 xc:gray -colorspace sRGB -type TrueColor -seed 11 \
@@ -86,8 +79,7 @@ start_xvfb() {
 }
 stop_xvfb() { stop_pid "$xvfb_pid"; xvfb_pid=; }
 screenshot() { import -window root -depth 8 "ppm:$1" 2>/dev/null; }
-# Holds keys ($2...) for $1 s; sets held_min_ms and held_max_ms, the least and
-# most they can have been down.
+# Holds keys ($2...) for $1 s; held_min_ms and held_max_ms: the least and most held.
 hold() {
   local t0 t1 t2 seconds=$1
   shift
@@ -96,8 +88,7 @@ hold() {
   held_min_ms=$((t2 - t1)) held_max_ms=$(($(now_ms) - t0))
 }
 
-# Starts the program's command line, output in $work/program.*; passes when the
-# screen shows the start view within $1 ms.
+# Starts the command, output in $work/program.*; passes if the start view shows within $1 ms.
 launch() {
   local limit=$1 t0 shot=$work/start.ppm result=
   shift
@@ -113,8 +104,7 @@ launch() {
   fail "the start view is on screen within $limit ms ($result)"
   return 1
 }
-# Runs the command that is to end the program (a key press, a signal, the X
-# server's end), named $2: the program must end with exit code 0 within $1 ms.
+# Runs the command named $2 that ends the program: exit code 0 within $1 ms.
 end_with() {
   local limit=$1 cause=$2 t0 status
   shift 2

@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# The Linux build on a virtual X server, as a person would see it: the start
-# view, scrolling under a held Right key at the display's pace, and Escape
-# ending the run, each screenshot compared with the headless frame of its
-# view, legend included.
-#   tests/e2e/sdl_xvfb.sh <linux build dir>
-# One PASS or FAIL line per check; the exit status is non-zero on a failure.
+# The Linux build on a virtual X server: the start view, held Right scrolling at the
+# display's pace, and the run's end, screenshots compared with headless frames.
+#   tests/e2e/sdl_xvfb.sh <linux build dir>    (a PASS or FAIL line per check)
 set -u
 [ $# -eq 1 ] || { echo "usage: $0 <linux build dir>" >&2; exit 2; }
 linux_build=$(cd "$1" && pwd) || { echo "FAIL: no build directory $1"; exit 1; }
-# SDL widens 5-6-5 by scaling and rounding, the headless PNG writer by
-# repeating the high bits: they differ by at most one level.
+# SDL and the headless PNG writer widen 5-6-5 differently: at most one level apart.
 tolerance=1 legend_rows=0
 source "$(dirname "$0")/driver.sh"
 refresh_hz=60  # Xvfb states no refresh rate; the layer takes 60 Hz
@@ -19,9 +15,8 @@ require Xvfb xdotool import convert compare || exit 1
 renderers && start_xvfb || { fail "Xvfb could be started"; exit 1; }
 launch 15000 env -u TILESCROLL_BACKEND "$linux_build/tilescroll" || exit 1
 
-# Held Right moves the view 4 pixels a frame, one frame each refresh: at
-# least one frame, at most as many as the key can have been down for (with
-# one of slack). The views nearest the count expected are tried first.
+# Right moves the view 4 pixels each refresh: 1 frame up to as many as it was held,
+# plus one; the views nearest the count expected are tried first.
 hold 0.5 Right
 sleep 0.3 && screenshot "$work/right.ppm"
 most=$(((held_max_ms * refresh_hz + 999) / 1000 + 1)) expected=$((held_min_ms * refresh_hz / 1000)) frames=
@@ -37,9 +32,8 @@ end_with 1200 Escape hold 0.15 Escape
 [ -s "$work/program.err" ] && fail "the program wrote to standard error: $(head -n 3 "$work/program.err")" ||
   pass "nothing on standard error"
 
-# Started in the background by a script, the program inherits SIGINT ignored;
-# Ctrl+C must end it all the same. Its own session shows what it leaves behind
-# when its X server is killed.
+# Started in the background, it inherits SIGINT ignored; Ctrl+C ends it all the same.
+# Its own session shows what it leaves behind when its X server is killed.
 launch 15000 env -u TILESCROLL_BACKEND "$linux_build/tilescroll" &&
   end_with 2000 SIGINT kill -INT "$app_pid"
 kill_xvfb() { kill -9 "$xvfb_pid" && wait "$xvfb_pid" 2>/dev/null; xvfb_pid=; }

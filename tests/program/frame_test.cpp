@@ -1,6 +1,5 @@
-// What the screen shows: frames on the program's own display, whose tile
-// pictures encode their own tile and position so that any misplaced piece
-// shows, and the greeting and the legend.
+// Frames on the program's display, with tile pictures that encode their tile and
+// position so that any misplaced piece shows, and the greeting and the legend.
 #include "display/display_setup.h"
 #include "display/display_state.h"
 #include "mapview/frame.h"
@@ -54,8 +53,7 @@ protected:
 
 TEST_F(Frame, EveryPixelShowsTheMapPixelUnderItFrameAfterFrame)
 {
-    // Every row and column shape, and the bounds; each frame is drawn into
-    // the former front, so every one must redraw the whole back buffer.
+    // Every row and column shape, and the bounds, each frame over the former front.
     for (auto [right, bottom] : {std::pair{640, 480}, {644, 512}, {700, 540}, {1003, 999},
              {1337, 1505}, {2048, 2047}, {2047, 2046}, {641, 2047}, {2048, 481}}) {
         viewRight = right;
@@ -71,25 +69,17 @@ TEST_F(Frame, EveryPixelShowsTheMapPixelUnderItFrameAfterFrame)
     }
 }
 
-// The greeting after the setup and each frame's legend: yellow on blue exactly
-// as TextOutA draws them; a frame without a device context has no legend.
 TEST_F(Frame, TextIsDrawnYellowOnBlueAtTheTopLeftCorner)
 {
-    struct Case {
-        const char* what;
-        int frames;
-        bool firstContextFails;
-        const char* text;  // null: the map shows instead
-    };
-    for (Case c : {Case{"greeting", 0, false, "Welcome Aboard!"},
-             {"legend", 1, false, "Keys: LEFT, RIGHT, UP, DOWN, .. and ESC"},
-             {"frame without a context", 1, true, nullptr}}) {
-        SCOPED_TRACE(c.what);
-        if (c.firstContextFails)
+    // Frames made and the text shown, as TextOutA draws it; without a context, none.
+    for (auto [frames, text] : {std::pair<int, const char*>{0, "Welcome Aboard!"},
+             {1, "Keys: LEFT, RIGHT, UP, DOWN, .. and ESC"}, {1, nullptr}}) {
+        SCOPED_TRACE(text ? text : "frame without a context");
+        if (text == nullptr)
             test::FailCall("GetDC", 1, 1, DisplayState.BackBuffer);
-        for (int i = 0; i < c.frames; ++i)
+        for (int i = 0; i < frames; ++i)
             UpdateFrame();
-        const test::Pixels screen = c.frames == 0 ? greeting : test::VisibleFrame();
+        const test::Pixels screen = frames == 0 ? greeting : test::VisibleFrame();
         // The same letters drawn on a surface of their own.
         DDSURFACEDESC desc = testsupport::OffscreenDescription(SCREEN_WIDTH, 16);
         IDirectDrawSurface* surface = NULL;
@@ -98,7 +88,7 @@ TEST_F(Frame, TextIsDrawnYellowOnBlueAtTheTopLeftCorner)
         ASSERT_EQ(surface->GetDC(&dc), DD_OK);
         SetBkColor(dc, RGB(0, 0, 255));
         SetTextColor(dc, RGB(255, 255, 0));
-        TextOutA(dc, 0, 0, c.text ? c.text : "", c.text ? static_cast<int>(strlen(c.text)) : 0);
+        TextOutA(dc, 0, 0, text ? text : "", text ? static_cast<int>(strlen(text)) : 0);
         surface->ReleaseDC(dc);
         const test::Pixels expected = test::ReadSurface(surface);
         // Row 0 aside, where an encoded map pixel may be as blue as the band.
@@ -107,13 +97,12 @@ TEST_F(Frame, TextIsDrawnYellowOnBlueAtTheTopLeftCorner)
         for (int y = 1; y < 16; ++y)
             for (int x = 0; x < SCREEN_WIDTH; ++x) {
                 band += inBand(expected.at(x, y));
-                wrong += inBand(expected.at(x, y)) || inBand(screen.at(x, y))
-                    ? screen.at(x, y) != expected.at(x, y)
-                    : 0;
+                wrong += (inBand(expected.at(x, y)) || inBand(screen.at(x, y)))
+                    && screen.at(x, y) != expected.at(x, y);
             }
         EXPECT_EQ(wrong, 0);
-        EXPECT_EQ(band > 1000, c.text != nullptr) << band << " pixels of the band";
-        EXPECT_TRUE(c.text || screen.at(0, 0) == MapPixel(0, 0)) << "the corner shows the map";
+        EXPECT_EQ(band > 1000, text != nullptr) << band << " pixels of the band";
+        EXPECT_TRUE(text || screen.at(0, 0) == MapPixel(0, 0)) << "the corner shows the map";
     }
 }
 

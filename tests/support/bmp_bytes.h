@@ -1,16 +1,12 @@
-// A .bmp file or a packed DIB (an RT_BITMAP resource's data) from raw pixel
-// values, and a temporary folder for files. Plain C++ and GoogleTest only, so
-// the suites built for Windows use it too, where the real platform reads it.
+// A .bmp file or a packed DIB (an RT_BITMAP resource's data) from raw pixel values,
+// and a temporary folder. Plain C++, for the Windows builds too.
 #pragma once
 
-#include <cctype>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <gtest/gtest.h>
 #include <random>
 #include <string>
 #include <vector>
@@ -42,10 +38,8 @@ inline std::vector<uint8_t> BuildBmp(
     const bool core = shape.headerSize == 12;
     const uint32_t rows = static_cast<uint32_t>(std::abs(int64_t{shape.height}));
     const size_t stride = (static_cast<size_t>(shape.width) * shape.bitCount + 31) / 32 * 4;
-    const size_t h = withFileHeader ? 14 : 0;
-    const size_t entryBytes = core ? 3 : 4;
-    // Masks follow a 40-byte header, or sit inside a longer one; either way
-    // they start 40 bytes after the header's start.
+    const size_t h = withFileHeader ? 14 : 0, entryBytes = core ? 3 : 4;
+    // Masks follow a 40-byte header or sit inside a longer one: 40 bytes in, either way.
     const size_t tableStart
         = h + shape.headerSize + (shape.compression == 3 && shape.headerSize == 40 ? 12 : 0);
     const size_t pixelStart = tableStart + shape.palette.size() * entryBytes;
@@ -109,21 +103,14 @@ inline std::vector<uint8_t> Bmp24(
     return BuildBmp({width, height}, PixelsOf(width, height, rgb), withFileHeader);
 }
 
-// A folder of its own for the running test, removed by its destructor; the
-// random suffix keeps two runs of the same suite at once apart.
+// A folder of its own for the running test, removed by its destructor.
 struct TempFolder {
     std::filesystem::path path;
 
     TempFolder()
+        : path(std::filesystem::temp_directory_path()
+            / ("tilescroll_test_" + std::to_string(std::random_device{}())))
     {
-        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        std::string name
-            = std::string("tilescroll_") + test->test_suite_name() + "_" + test->name() + "_"
-            + std::to_string(std::random_device{}());
-        for (char& c : name)
-            c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-        path = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
     ~TempFolder()
@@ -132,7 +119,6 @@ struct TempFolder {
         std::filesystem::remove_all(path, ignored);
     }
 
-    // Writes the bytes to a file of that name and gives its path.
     std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const
     {
         const std::string file = (path / name).string();

@@ -1,5 +1,4 @@
-// The description of a plain offscreen surface in the display's format, as
-// the tests, benchmarks and fuzz targets ask for one.
+// A plain offscreen surface in the display's format, as tests, benchmarks and fuzzers ask.
 #pragma once
 
 #include "platform/win32.h"

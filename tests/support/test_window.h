@@ -1,5 +1,4 @@
-// A plain top-level window for tests that need one (a cooperative level
-// needs a window), made only with the platform's own API.
+// A plain top-level window (a cooperative level needs one), through the platform's API.
 #pragma once
 
 #include "platform/win32.h"

@@ -1,5 +1,4 @@
-// The committed tile files, found through the resource script. Apart from
-// tile_reference.cpp so that suites without the map can link it.
+// The committed tile files, through the resource script (apart, for suites without the map).
 #include "tests/support/bmp_bytes.h"
 #include "tests/support/tile_reference.h"
 

@@ -29,12 +29,10 @@ int WrongFramePixels(const std::vector<uint16_t>& frame, int32_t viewRight, int3
         return SCREEN_WIDTH * SCREEN_HEIGHT;
     int wrong = 0;
     for (int y = 0; y < SCREEN_HEIGHT; ++y)
-        for (int x = 0; x < SCREEN_WIDTH; ++x) {
-            if (y < 20 && x < 400)
-                continue;  // the legend
-            wrong += frame[y * SCREEN_WIDTH + x]
-                != MapPixel(viewRight - SCREEN_WIDTH + x, viewBottom - SCREEN_HEIGHT + y);
-        }
+        for (int x = 0; x < SCREEN_WIDTH; ++x)
+            wrong += (y >= 20 || x >= 400)  // the legend aside
+                && frame[y * SCREEN_WIDTH + x]
+                    != MapPixel(viewRight - SCREEN_WIDTH + x, viewBottom - SCREEN_HEIGHT + y);
     return wrong;
 }
 

@@ -27,8 +27,7 @@ TEST(ViewPosition, MovesFourPixelsAFrameAndStopsAtTheBounds)
         viewBottom = c.startBottom;
         for (int i = 0; i < c.frames; ++i)
             ScrollView(c.right, c.left, c.up, c.down);
-        EXPECT_EQ(viewRight, c.endRight) << c.name;
-        EXPECT_EQ(viewBottom, c.endBottom) << c.name;
+        EXPECT_EQ(std::pair(viewRight, viewBottom), std::pair(c.endRight, c.endBottom)) << c.name;
     }
 }
 

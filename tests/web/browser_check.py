@@ -51,8 +51,7 @@ def run(browser, url, render_view, work):
     report(shows_view(canvas('start'), 0), 'start view %d ms after loading, equal to render_view '
            '640 480 within 1 level, legend included' % ((time.monotonic() - started) * 1000))
 
-    # Right was down over at least the refreshes between keydown's return and
-    # keyup's start, at most those from before keydown to after keyup.
+    # Right was down over at least the refreshes between the keys, at most those around them.
     browser.evaluate(page, 'self.refreshes = 0; (function count() { ++refreshes; requestAnimationFrame('
                      'count); })(); onkeydown = event => self.kept = event.defaultPrevented')
     r0, r1 = browser.evaluate(page, 'refreshes'), key('keyDown', RIGHT)

@@ -1,6 +1,5 @@
-"""A minimal client of Chromium's DevTools protocol over --remote-debugging-pipe:
-commands go in on the browser's descriptor 3 and answers come out of its 4, as
-JSON ended by a NUL byte; no WebSocket library, nothing from a registry."""
+"""A minimal client of Chromium's DevTools protocol over --remote-debugging-pipe: JSON
+ended by a NUL byte, in on the browser's descriptor 3 and out of its 4."""
 import fcntl, json, os, select, shutil, subprocess, tempfile
 
 FLAGS = ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-sync',
