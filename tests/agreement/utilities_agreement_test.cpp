@@ -182,6 +182,50 @@ TEST_F(UtilitiesAgreement, SourceKeysWiderThanThePixelMatchNothing)
     }
 }
 
+// A blit within one surface whose areas overlap: a plain copy reads the source
+// as it was, whichever way they overlap; a keyed one copies in reading order
+// (top row first, each from the left), so down or to the right it repeats what
+// it has just written. The picture is read back a pixel at a time, through a
+// lock of that pixel alone.
+TEST_F(UtilitiesAgreement, OverlappingBlitsWithinOneSurface)
+{
+    const int W = 6, H = 3;
+    const auto start = [](int x, int y) { return static_cast<uint16_t>(10 * y + x + 1); };
+    struct Case {
+        DWORD x, y;
+        RECT rect;
+        bool keyed;  // on the key 3
+        std::vector<uint16_t> expected;  // the rows, top first
+    };
+    const Case cases[] = {{1, 0, {0, 0, 4, 1}, true, {1, 1, 1, 1, 1, 6}},
+        {1, 0, {0, 0, 4, 1}, false, {1, 1, 2, 3, 4, 6}},
+        {0, 0, {1, 1, 5, H}, true, {12, 13, 14, 15, 5, 6, 22, 23, 24, 25, 15, 16}},
+        {0, 1, {0, 0, W, 2}, false, {1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 16}},
+        {1, 1, {0, 0, 5, 2}, true, {1, 2, 3, 4, 5, 6, 11, 1, 2, 14, 4, 5, 21, 11, 1, 2, 14, 4}},
+        {0, 0, {1, 1, W, H}, false, {12, 13, 14, 15, 16, 6, 22, 23, 24, 25, 26, 16, 21, 22, 23,
+                                        24, 25, 26}}};
+    IDirectDrawSurface* surface = Offscreen(W, H);
+    DDCOLORKEY colorKey = {3, 3};
+    ASSERT_EQ(surface->SetColorKey(DDCKEY_SRCBLT, &colorKey), DD_OK);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << (&c - cases));
+        Pixels(surface, start);
+        RECT rect = c.rect;
+        ASSERT_EQ(surface->BltFast(c.x, c.y, surface, &rect,
+                      (c.keyed ? DDBLTFAST_SRCCOLORKEY : DDBLTFAST_NOCOLORKEY) | DDBLTFAST_WAIT),
+            DD_OK);
+        std::vector<uint16_t> after(c.expected.size());
+        for (size_t i = 0; i < after.size(); ++i) {
+            RECT pixel = {LONG(i % W), LONG(i / W), LONG(i % W + 1), LONG(i / W + 1)};
+            DDSURFACEDESC desc = testsupport::OffscreenDescription(0, 0);
+            ASSERT_EQ(surface->Lock(&pixel, &desc, DDLOCK_WAIT, NULL), DD_OK);
+            after[i] = *static_cast<uint16_t*>(desc.lpSurface);
+            surface->Unlock(NULL);
+        }
+        EXPECT_EQ(after, c.expected);
+    }
+}
+
 // Scaled down through CopyBitmapToSurface, a picture's thin lines are not
 // lost: the default stretch mode ANDs the pixels that fall together. Lines
 // that disappear under a nearest-pixel copy, and colours that AND to black.
