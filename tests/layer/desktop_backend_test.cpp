@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <thread>
+#include <X11/Xlib.h>
 
 // SDL's X11 start-up opens a D-Bus connection whose buffers libdbus keeps
 // for the process, even when SDL gives up; LeakSanitizer would blame the
@@ -95,6 +97,26 @@ TEST(SdlBackend, CloseSignalsAreOneCloseRequestAndAreGivenBackOnStop)
         backend->Stop();
         EXPECT_EQ(std::signal(c.signal, before), c.ignoredBefore ? SIG_IGN : SIG_DFL);
     }
+}
+
+// The X server's going away ends the program from Xlib's handler, on whatever
+// thread found it, as a close does; Xlib would end it with 1 if it returned.
+TEST(SdlBackendDeathTest, ALostXServerEndsTheProgramFromAnyThreadAsACloseDoes)
+{
+    VideoEnvironment environment;
+    VideoEnvironment::Set("SDL_VIDEODRIVER", "dummy");
+    std::string reason;
+    std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
+    ASSERT_TRUE(backend->Start(reason)) << reason;
+    const XIOErrorHandler handler = XSetIOErrorHandler(nullptr);
+    XSetIOErrorHandler(handler);
+    const auto lostOnAnotherThread = [&] {
+        handler(nullptr);
+        std::exit(1);
+    };
+    EXPECT_EXIT(std::thread(lostOnAnotherThread).join(), testing::ExitedWithCode(0),
+        "layer: the X server closed the connection; the program ends");
+    backend->Stop();
 }
 
 }  // namespace
