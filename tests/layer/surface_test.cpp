@@ -124,6 +124,33 @@ TEST_F(Surface, TheScreenShowsTheFlippedFrameWhateverHappensToItsMemory)
     }
 }
 
+// Whatever ends an object (its last release, its primary's, its DirectDraw
+// object's), it is no longer counted, and a stale pointer to it answers
+// DDERR_INVALIDOBJECT, also as a blit's source, while 200 more come and go.
+TEST_F(Surface, StalePointersAnswerInvalidObject)
+{
+    MakeChain();
+    IDirectDrawSurface *source = Offscreen(4, 4), *target = Offscreen(4, 4), *made = nullptr;
+    PALETTEENTRY entries[256] = {};
+    IDirectDrawPalette* palette = nullptr;
+    ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
+    ASSERT_EQ(target->BltFast(0, 0, source, nullptr, 0), DD_OK);
+    EXPECT_EQ(source->Release() + primary->Release(), 0u);
+    for (int i = 0; i < 200; ++i)
+        Offscreen(1, 1)->Release();
+    EXPECT_EQ(test::LiveSurfaces(), 1);
+    DDSURFACEDESC desc = OffscreenDescription(4, 4);
+    EXPECT_EQ(source->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DDERR_INVALIDOBJECT);
+    EXPECT_EQ(target->BltFast(0, 0, source, nullptr, 0), DDERR_INVALIDOBJECT);
+    EXPECT_EQ(back->BltFast(0, 0, target, nullptr, 0), DDERR_INVALIDOBJECT);
+    EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DDERR_INVALIDOBJECT);
+    EXPECT_EQ(dd->Release(), 0u);
+    EXPECT_EQ(test::LiveSurfaces() + test::LivePalettes() + test::LiveDirectDrawObjects(), 0);
+    EXPECT_EQ(target->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DDERR_INVALIDOBJECT);
+    EXPECT_EQ(palette->GetEntries(0, 0, 1, entries), DDERR_INVALIDOBJECT);
+    EXPECT_EQ(dd->CreateSurface(&desc, &made, nullptr), DDERR_INVALIDOBJECT);
+}
+
 TEST(SavePng, WidensEachChannelInItsPlaceByRepeatingItsHighBits)
 {
     // White, each channel full, each channel's top bit alone, and each low bit.

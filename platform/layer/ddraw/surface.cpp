@@ -81,6 +81,7 @@ void Surface::End()
     memory_.reset();
     if (backBuffer_ != nullptr)
         backBuffer_->End();
+    RetireSurface(this);
 }
 
 void Surface::MarkLost()
