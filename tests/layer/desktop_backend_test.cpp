@@ -1,6 +1,7 @@
 // The desktop backend's refusal without a display, and close requests. The
 // end-to-end run on Xvfb shows the pacing, keys and close request for real.
 #include "platform/layer/device/backend.h"
+#include "platform/layer/device/sdl/key_map.h"
 #include "platform/win32.h"
 
 #include <array>
@@ -96,6 +97,22 @@ TEST(SdlBackend, CloseSignalsAreOneCloseRequestAndAreGivenBackOnStop)
         EXPECT_FALSE(backend->PumpEvents());
         backend->Stop();
         EXPECT_EQ(std::signal(c.signal, before), c.ignoredBefore ? SIG_IGN : SIG_DFL);
+    }
+}
+
+// SDL's scancodes are the USB keyboard usages: A is 4, 1 is 30 and 0 is 39,
+// Escape 41, F1 58, the arrows 79 to 82 (right, left, down, up), the left
+// Ctrl, Shift and Alt 224 to 226 and the right ones 228 to 230.
+TEST(SdlKeyMap, EachVirtualKeyIsItsKeysByPositionAndOthersNone)
+{
+    const std::array<int, 3> rows[] = {{'A', 4, 0}, {'Z', 29, 0}, {'1', 30, 0}, {'9', 38, 0},
+        {'0', 39, 0}, {VK_ESCAPE, 41, 0}, {0x70, 58, 0}, {0x7B, 69, 0}, {VK_RIGHT, 79, 0},
+        {VK_LEFT, 80, 0}, {VK_DOWN, 81, 0}, {VK_UP, 82, 0}, {0x10, 225, 229}, {0x11, 224, 228},
+        {0x12, 226, 230}, {0xA1, 229, 0}, {0x0D, 40, 88}, {0x7C, 0, 0}, {'a', 0, 0}, {'@', 0, 0},
+        {-1, 0, 0}, {0x141, 0, 0}};
+    for (auto [key, first, second] : rows) {
+        const layer::KeyScancodes keys = layer::ScancodesForVirtualKey(key);
+        EXPECT_EQ(std::pair(keys.first, keys.second), std::pair(first, second)) << key;
     }
 }
 
