@@ -71,8 +71,9 @@ TEST_F(Frame, EveryPixelShowsTheMapPixelUnderItFrameAfterFrame)
     }
 }
 
-// The greeting after the setup and each frame's legend: yellow on blue exactly
-// as TextOutA draws them; a frame without a device context has no legend.
+// The greeting after the setup and each frame's legend (from the second on,
+// redrawn from the text cache): yellow on blue exactly as TextOutA draws
+// them; a frame without a device context has no legend.
 TEST_F(Frame, TextIsDrawnYellowOnBlueAtTheTopLeftCorner)
 {
     struct Case {
@@ -82,7 +83,7 @@ TEST_F(Frame, TextIsDrawnYellowOnBlueAtTheTopLeftCorner)
         const char* text;  // null: the map shows instead
     };
     for (Case c : {Case{"greeting", 0, false, "Welcome Aboard!"},
-             {"legend", 1, false, "Keys: LEFT, RIGHT, UP, DOWN, .. and ESC"},
+             {"legend", 2, false, "Keys: LEFT, RIGHT, UP, DOWN, .. and ESC"},
              {"frame without a context", 1, true, nullptr}}) {
         SCOPED_TRACE(c.what);
         if (c.firstContextFails)
