@@ -106,6 +106,7 @@ int main(int argc, char** argv)
     bench::RegisterPeerBenchmarks();
     bench::RegisterStartupBenchmarks();
     bench::RegisterPresentBenchmarks();
+    bench::RegisterObjectChurnBenchmarks();
     MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

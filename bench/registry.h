@@ -15,10 +15,12 @@ constexpr char FRAME_HEADLESS[] = "frame/update_frame_headless";
 constexpr char FRAME_LEGEND[] = "frame/draw_legend";
 constexpr char STARTUP_WARM[] = "startup/winmain_to_first_flip_warm";
 constexpr char PRESENT_SDL[] = "present/sdl_backend";
+constexpr char SURFACE_CHURN[] = "memory/surface_churn_100000";
 
 void RegisterFrameBenchmarks();
 void RegisterPeerBenchmarks();
 void RegisterStartupBenchmarks();
 void RegisterPresentBenchmarks();
+void RegisterObjectChurnBenchmarks();
 
 }  // namespace bench

@@ -5,7 +5,8 @@
 # fuzzers add goes to <build>/work/<target>/. A crash, a leak or a broken
 # promise stops that target with its input saved as <build>/crash-* (or
 # leak-*, timeout-*, oom-*) and fails the run: add the input to
-# fuzz/corpus/<target>/ as crash_<what>.bmp and name it in a test.
+# fuzz/corpus/<target>/ as crash_<what>.bmp, and the test suite's corpus
+# replay runs it through the same entry point from then on.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}

@@ -161,25 +161,62 @@ TEST_F(UtilitiesAgreement, PalettesFromASixteenColourFileAndResource)
     }
 }
 
-// A 16-bit colour key is compared with the whole key value: bits above the
-// pixel's depth are not cut away, so a key wider than the pixel keys out
-// nothing (SetSourceColorKey sets 0xFFFFFFFF after a failed match).
-TEST_F(UtilitiesAgreement, SourceKeysWiderThanThePixelMatchNothing)
+// Blits within one surface. Where the areas overlap, a plain copy reads the
+// source as it was; a keyed one copies in reading order, so down or to the
+// right it repeats what it has just written. A key is compared whole: one
+// wider than the pixel keys out nothing (SetSourceColorKey sets 0xFFFFFFFF
+// after a failed match). Read back through locks of one pixel each.
+TEST_F(UtilitiesAgreement, BlitsWithinOneSurface)
 {
-    static const uint16_t pixels[4] = {0xFFFF, 0x2345, 0x1234, 0x0000};
-    IDirectDrawSurface *source = Offscreen(4, 1), *target = Offscreen(4, 1);
-    for (DWORD key : {0xFFFFu, 0x2345u, 0xFFFFFFFFu, 0x00012345u, 0xABCD2345u}) {
-        Pixels(source, [](int x, int) { return pixels[x]; });
-        Pixels(target, [](int, int) -> uint16_t { return 0x0841; });
-        DDCOLORKEY colorKey = {key, key};
-        ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &colorKey), DD_OK);
-        ASSERT_EQ(
-            target->BltFast(0, 0, source, NULL, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT), DD_OK);
-        const std::vector<uint16_t> after = Pixels(target);
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(after[x], pixels[x] == key ? 0x0841 : pixels[x])
-                << std::hex << key << " " << x;
+    const int W = 6;
+    const struct {
+        DWORD x, y;
+        RECT rect;
+        DWORD key;  // 0: a plain copy
+        std::vector<uint16_t> expected;  // the rows from the top, as far as given
+    } cases[] = {{1, 0, {0, 0, 4, 1}, 3, {1, 1, 1, 1, 1, 6}},
+        {1, 0, {0, 0, 4, 1}, 0, {1, 1, 2, 3, 4, 6}},
+        {0, 0, {1, 1, 5, 3}, 3, {12, 13, 14, 15, 5, 6, 22, 23, 24, 25, 15, 16}},
+        {0, 1, {0, 0, W, 2}, 0, {1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 16}},
+        {1, 1, {0, 0, 5, 2}, 3, {1, 2, 3, 4, 5, 6, 11, 1, 2, 14, 4, 5, 21, 11, 1, 2, 14, 4}},
+        {0, 0, {1, 1, W, 3}, 0, {12, 13, 14, 15, 16, 6, 22, 23, 24, 25, 26, 16}},
+        {0, 0, {0, 2, W, 3}, 23, {21, 22, 3, 24, 25, 26}},
+        {0, 0, {0, 2, W, 3}, 0x10017, {21, 22, 23, 24, 25, 26}},
+        {0, 0, {0, 2, W, 3}, 0xFFFFFFFF, {21, 22, 23, 24, 25, 26}}};
+    IDirectDrawSurface* surface = Offscreen(W, 3);
+    for (const auto& c : cases) {
+        Pixels(surface, [](int x, int y) { return static_cast<uint16_t>(10 * y + x + 1); });
+        DDCOLORKEY colorKey = {c.key, c.key};
+        ASSERT_EQ(surface->SetColorKey(DDCKEY_SRCBLT, &colorKey), DD_OK);
+        RECT rect = c.rect;
+        const DWORD keyed = c.key != 0 ? DDBLTFAST_SRCCOLORKEY : 0;
+        ASSERT_EQ(surface->BltFast(c.x, c.y, surface, &rect, keyed | DDBLTFAST_WAIT), DD_OK);
+        std::vector<uint16_t> after(c.expected.size());
+        for (size_t i = 0; i < after.size(); ++i) {
+            RECT pixel = {LONG(i % W), LONG(i / W), LONG(i % W + 1), LONG(i / W + 1)};
+            DDSURFACEDESC desc = testsupport::OffscreenDescription(0, 0);
+            ASSERT_EQ(surface->Lock(&pixel, &desc, DDLOCK_WAIT, NULL), DD_OK);
+            after[i] = *static_cast<uint16_t*>(desc.lpSurface);
+            surface->Unlock(NULL);
+        }
+        EXPECT_EQ(after, c.expected) << "case " << &c - cases;
     }
+}
+
+// The rectangle BeginPaint gives bounds what was invalidated, within the
+// window; painting validates.
+TEST_F(UtilitiesAgreement, BeginPaintBoundsWhatWasInvalidatedWithinTheWindow)
+{
+    const RECT first = {10, 20, 30, 40}, second = {600, 400, 700, 500};
+    ValidateRect(window, NULL);
+    InvalidateRect(window, &first, FALSE);
+    InvalidateRect(window, &second, FALSE);
+    PAINTSTRUCT paint;
+    ASSERT_NE(BeginPaint(window, &paint), static_cast<HDC>(NULL));
+    EndPaint(window, &paint);
+    const RECT& r = paint.rcPaint;
+    EXPECT_EQ(std::tie(r.left, r.top, r.right, r.bottom), std::make_tuple(10, 20, 640, 480));
+    EXPECT_FALSE(GetUpdateRect(window, NULL, FALSE));
 }
 
 // Scaled down through CopyBitmapToSurface, a picture's thin lines are not

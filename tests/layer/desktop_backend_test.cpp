@@ -1,6 +1,7 @@
 // The desktop backend's refusal without a display, and close requests. The
 // end-to-end run on Xvfb shows the pacing, keys and close request for real.
 #include "platform/layer/device/backend.h"
+#include "platform/layer/device/sdl/key_map.h"
 #include "platform/win32.h"
 
 #include <array>
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <thread>
+#include <X11/Xlib.h>
 
 // SDL's X11 start-up opens a D-Bus connection whose buffers libdbus keeps
 // for the process, even when SDL gives up; LeakSanitizer would blame the
@@ -70,8 +73,8 @@ TEST(SdlBackend, WithoutADisplayRefusesToStartInOneLineAndLeavesNothingHalfStart
 // Ctrl-C, SIGTERM and a hang-up each make one close request, however often
 // they come before the next pump, and whatever the shell left them at, except
 // a hang-up that arrives ignored (nohup). Stop gives each signal back what it
-// had.
-TEST(SdlBackend, CloseSignalsAreOneCloseRequestAndAreGivenBackOnStop)
+// had. A lost X server ends the program.
+TEST(SdlBackendDeathTest, CloseSignalsAskToCloseAndALostXServerEndsTheProgram)
 {
     VideoEnvironment environment;
     VideoEnvironment::Set("SDL_VIDEODRIVER", "dummy");
@@ -94,6 +97,30 @@ TEST(SdlBackend, CloseSignalsAreOneCloseRequestAndAreGivenBackOnStop)
         EXPECT_FALSE(backend->PumpEvents());
         backend->Stop();
         EXPECT_EQ(std::signal(c.signal, before), c.ignoredBefore ? SIG_IGN : SIG_DFL);
+    }
+    // The X server's going away ends the program from Xlib's handler, on the
+    // thread that found it, as a close does; Xlib would end it with 1 on return.
+    std::string reason;
+    std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
+    ASSERT_TRUE(backend->Start(reason)) << reason;
+    const XIOErrorHandler handler = XSetIOErrorHandler(nullptr);
+    XSetIOErrorHandler(handler);
+    EXPECT_EXIT(std::thread([&] { handler(nullptr), std::exit(1); }).join(),
+        testing::ExitedWithCode(0), "the X server closed the connection; the program ends");
+    backend->Stop();
+}
+
+// SDL's scancodes are the USB keyboard usages: A 4, 1 30, 0 39, Escape 41, F1
+// 58, arrows 79-82, left Ctrl, Shift and Alt 224-226, the right ones 228-230.
+TEST(SdlKeyMap, EachVirtualKeyIsItsKeysByPositionAndOthersNone)
+{
+    const std::array<int, 3> rows[] = {{'A', 4, 0}, {'Z', 29, 0}, {'1', 30, 0}, {'0', 39, 0},
+        {VK_ESCAPE, 41, 0}, {0x70, 58, 0}, {0x7B, 69, 0}, {VK_RIGHT, 79, 0}, {VK_LEFT, 80, 0},
+        {VK_DOWN, 81, 0}, {VK_UP, 82, 0}, {0x10, 225, 229}, {0x11, 224, 228}, {0x12, 226, 230},
+        {0xA1, 229, 0}, {0x0D, 40, 88}, {0x7C, 0, 0}, {'a', 0, 0}, {-1, 0, 0}, {0x141, 0, 0}};
+    for (auto [key, first, second] : rows) {
+        const layer::KeyScancodes keys = layer::ScancodesForVirtualKey(key);
+        EXPECT_EQ(std::pair(keys.first, keys.second), std::pair(first, second)) << key;
     }
 }
 

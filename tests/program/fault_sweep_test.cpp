@@ -108,6 +108,8 @@ const Fault FAULTS[] = {
         "PeekMessageA TranslateMessage DispatchMessageA DefWindowProcA PostQuitMessage "
         "PeekMessageA Release*14 .",
         SHOWS_FRAMES},
+    // The quit cannot fail: a lost quit would leave the loop running.
+    {"QuitCannotFail", "PostQuitMessage", 1, 1, "PeekMessageA Release*14 .", SHOWS_FRAMES},
     {"DesktopClose", "Flip", 1, 0,
         "PeekMessageA TranslateMessage DispatchMessageA DefWindowProcA PostQuitMessage "
         "PeekMessageA Release*14 .",

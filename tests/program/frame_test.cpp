@@ -71,9 +71,10 @@ TEST_F(Frame, EveryPixelShowsTheMapPixelUnderItFrameAfterFrame)
 
 TEST_F(Frame, TextIsDrawnYellowOnBlueAtTheTopLeftCorner)
 {
-    // Frames made and the text shown, as TextOutA draws it; without a context, none.
+    // Frames made and the text shown, as TextOutA draws it (the second legend
+    // from the text cache); without a context, none.
     for (auto [frames, text] : {std::pair<int, const char*>{0, "Welcome Aboard!"},
-             {1, "Keys: LEFT, RIGHT, UP, DOWN, .. and ESC"}, {1, nullptr}}) {
+             {2, "Keys: LEFT, RIGHT, UP, DOWN, .. and ESC"}, {1, nullptr}}) {
         SCOPED_TRACE(text ? text : "frame without a context");
         if (text == nullptr)
             test::FailCall("GetDC", 1, 1, DisplayState.BackBuffer);

@@ -5,11 +5,13 @@
 // their blits, palettes, and the registry. It includes include/, calls/,
 // device/, user/ and gdi/, as DirectDraw uses USER and GDI on the platform.
 //
-// An object whose last reference is released is "ended": its memory and
-// device context are freed and every method answers DDERR_INVALIDOBJECT, but
-// the small object itself stays until ResetLayer. So a stale pointer (the back
-// buffer after its primary's release, a surface after its DirectDraw object's
-// release) gives an error instead of a crash, and addresses are never reused.
+// An object whose last reference is released, or whose owner ends it, is
+// "ended": its memory and device context are freed, every method answers
+// DDERR_INVALIDOBJECT, and it leaves the registry. Its small shell is kept
+// while the next 256 objects of its kind end, then freed. So a stale pointer
+// (the back buffer after its primary's release, a surface after its
+// DirectDraw object's release) gives an error instead of a crash, while
+// objects made and released in a loop take no more memory as they go.
 #pragma once
 
 #include "platform/layer/calls/call_log.h"
@@ -164,10 +166,7 @@ public:
     {
         return owner_;
     }
-    void End()
-    {
-        alive_ = false;
-    }
+    void End();
 
 private:
     void KeepSystemEntries();
@@ -218,7 +217,13 @@ Surface* AdoptSurface(std::unique_ptr<Surface> surface);
 Palette* AdoptPalette(std::unique_ptr<Palette> palette);
 DirectDrawObject* AdoptDirectDraw(std::unique_ptr<DirectDrawObject> object);
 
-// Ours (alive or ended), or null for a pointer the layer never made.
+// An object takes itself out of the live ones as it ends.
+void RetireSurface(const Surface* surface);
+void RetirePalette(const Palette* palette);
+void RetireDirectDraw(const DirectDrawObject* object);
+
+// Ours and alive, or null for any other pointer (one the layer never made,
+// or one whose surface has ended).
 Surface* FindSurface(const IDirectDrawSurface* surface);
 
 // The live primary surface of any DirectDraw object, or null.
@@ -233,7 +238,7 @@ void SetExclusiveOwner(DirectDrawObject* owner);
 int CountLiveSurfaces();
 int CountLivePalettes();
 int CountLiveDirectDrawObjects();
-// Ends and frees every object.
+// Ends every object and frees every shell.
 void ResetDirectDraw();
 
 // The 16-bit 5-6-5 format of every surface.

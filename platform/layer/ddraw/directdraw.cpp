@@ -59,6 +59,7 @@ void DirectDrawObject::End()
     EndObjectsOf(this);
     GiveBackExclusiveUse();
     alive_ = false;
+    RetireDirectDraw(this);
 }
 
 void DirectDrawObject::GiveBackExclusiveUse()

@@ -33,6 +33,12 @@ void Palette::KeepSystemEntries()
     entries_[255] = {255, 255, 255, entries_[255].peFlags};
 }
 
+void Palette::End()
+{
+    alive_ = false;
+    RetirePalette(this);
+}
+
 ULONG Palette::AddRef()
 {
     return AddReference(this, alive_, refs_);

@@ -2,21 +2,58 @@
 
 #include <algorithm>
 #include <array>
+#include <deque>
 #include <unordered_set>
 #include <vector>
 
 namespace layer {
 namespace {
 
+// How many ended objects of each kind keep their shell.
+constexpr size_t KEPT_SHELLS = 256;
+
+// The live objects of one kind, and the shells of the last ones ended: an
+// object leaves the live ones when it ends, and its shell is freed once
+// KEPT_SHELLS more have ended, so that memory stays flat however many objects
+// come and go.
+template <typename T> struct Objects {
+    std::vector<std::unique_ptr<T>> live;
+    std::deque<std::unique_ptr<T>> ended;
+
+    T* Adopt(std::unique_ptr<T> object)
+    {
+        live.push_back(std::move(object));
+        return live.back().get();
+    }
+    void Retire(const T* object)
+    {
+        const auto it = std::find_if(
+            live.begin(), live.end(), [&](const std::unique_ptr<T>& o) { return o.get() == object; });
+        if (it == live.end())
+            return;
+        ended.push_back(std::move(*it));
+        *it = std::move(live.back());
+        live.pop_back();
+        if (ended.size() > KEPT_SHELLS)
+            ended.pop_front();
+    }
+    // Each End retires its object.
+    void EndAll()
+    {
+        while (!live.empty())
+            live.back()->End();
+        ended.clear();
+    }
+};
+
 struct Registry {
-    std::vector<std::unique_ptr<DirectDrawObject>> directDraws;
-    std::vector<std::unique_ptr<Surface>> surfaces;
-    std::vector<std::unique_ptr<Palette>> palettes;
-    // For telling our surfaces from any other pointer without touching it.
+    Objects<DirectDrawObject> directDraws;
+    Objects<Surface> surfaces;
+    Objects<Palette> palettes;
+    // For telling our live surfaces from any other pointer without touching it.
     std::unordered_set<const IDirectDrawSurface*> surfaceSet;
     // Surfaces found lately, by address: a frame's blits name the same few
-    // surfaces a hundred times. Surfaces are only freed by ResetDirectDraw,
-    // which empties this, so an entry never outlives its surface.
+    // surfaces a hundred times. A surface leaves it when it ends.
     std::array<const IDirectDrawSurface*, 32> recent{};
     DirectDrawObject* exclusiveOwner = nullptr;
 };
@@ -27,46 +64,57 @@ Registry& State()
     return registry;
 }
 
-template <typename T> int CountAlive(const std::vector<std::unique_ptr<T>>& objects)
+const IDirectDrawSurface*& RecentSlot(const IDirectDrawSurface* surface)
 {
-    return static_cast<int>(std::count_if(
-        objects.begin(), objects.end(), [](const std::unique_ptr<T>& o) { return o->Alive(); }));
+    Registry& registry = State();
+    return registry.recent[(reinterpret_cast<uintptr_t>(surface) / 64) % registry.recent.size()];
 }
 
 }  // namespace
 
 Surface* AdoptSurface(std::unique_ptr<Surface> surface)
 {
-    Registry& registry = State();
-    Surface* raw = surface.get();
-    registry.surfaces.push_back(std::move(surface));
-    registry.surfaceSet.insert(raw);
+    Surface* raw = State().surfaces.Adopt(std::move(surface));
+    State().surfaceSet.insert(raw);
     return raw;
 }
 
 Palette* AdoptPalette(std::unique_ptr<Palette> palette)
 {
-    Palette* raw = palette.get();
-    State().palettes.push_back(std::move(palette));
-    return raw;
+    return State().palettes.Adopt(std::move(palette));
 }
 
 DirectDrawObject* AdoptDirectDraw(std::unique_ptr<DirectDrawObject> object)
 {
-    DirectDrawObject* raw = object.get();
-    State().directDraws.push_back(std::move(object));
-    return raw;
+    return State().directDraws.Adopt(std::move(object));
+}
+
+void RetireSurface(const Surface* surface)
+{
+    Registry& registry = State();
+    registry.surfaceSet.erase(surface);
+    if (RecentSlot(surface) == surface)
+        RecentSlot(surface) = nullptr;
+    registry.surfaces.Retire(surface);
+}
+
+void RetirePalette(const Palette* palette)
+{
+    State().palettes.Retire(palette);
+}
+
+void RetireDirectDraw(const DirectDrawObject* object)
+{
+    State().directDraws.Retire(object);
 }
 
 Surface* FindSurface(const IDirectDrawSurface* surface)
 {
     if (surface == nullptr)
         return nullptr;
-    Registry& registry = State();
-    const IDirectDrawSurface*& slot
-        = registry.recent[(reinterpret_cast<uintptr_t>(surface) / 64) % registry.recent.size()];
+    const IDirectDrawSurface*& slot = RecentSlot(surface);
     if (slot != surface) {
-        if (registry.surfaceSet.count(surface) == 0)
+        if (State().surfaceSet.count(surface) == 0)
             return nullptr;
         slot = surface;
     }
@@ -76,8 +124,8 @@ Surface* FindSurface(const IDirectDrawSurface* surface)
 
 Surface* LivePrimary()
 {
-    for (const std::unique_ptr<Surface>& surface : State().surfaces) {
-        if (surface->Alive() && surface->Role() == SurfaceRole::Primary)
+    for (const std::unique_ptr<Surface>& surface : State().surfaces.live) {
+        if (surface->Role() == SurfaceRole::Primary)
             return surface.get();
     }
     return nullptr;
@@ -85,16 +133,22 @@ Surface* LivePrimary()
 
 void EndObjectsOf(const DirectDrawObject* owner)
 {
-    Registry& registry = State();
-    // A primary ends its back buffer itself; the loop skips what is ended.
-    for (const std::unique_ptr<Surface>& surface : registry.surfaces) {
-        if (surface->Alive() && surface->Owner() == owner)
-            surface->End();
+    // Ending takes each out of the live ones, so they are listed first; a
+    // primary ends its back buffer itself.
+    std::vector<Surface*> surfaces;
+    for (const std::unique_ptr<Surface>& surface : State().surfaces.live) {
+        if (surface->Owner() == owner && surface->Role() != SurfaceRole::BackBuffer)
+            surfaces.push_back(surface.get());
     }
-    for (const std::unique_ptr<Palette>& palette : registry.palettes) {
-        if (palette->Alive() && palette->Owner() == owner)
-            palette->End();
+    for (Surface* surface : surfaces)
+        surface->End();
+    std::vector<Palette*> palettes;
+    for (const std::unique_ptr<Palette>& palette : State().palettes.live) {
+        if (palette->Owner() == owner)
+            palettes.push_back(palette.get());
     }
+    for (Palette* palette : palettes)
+        palette->End();
 }
 
 DirectDrawObject* ExclusiveOwner()
@@ -109,36 +163,29 @@ void SetExclusiveOwner(DirectDrawObject* owner)
 
 int CountLiveSurfaces()
 {
-    return CountAlive(State().surfaces);
+    return static_cast<int>(State().surfaces.live.size());
 }
 
 int CountLivePalettes()
 {
-    return CountAlive(State().palettes);
+    return static_cast<int>(State().palettes.live.size());
 }
 
 int CountLiveDirectDrawObjects()
 {
-    return CountAlive(State().directDraws);
+    return static_cast<int>(State().directDraws.live.size());
 }
 
 void ResetDirectDraw()
 {
     Registry& registry = State();
-    // Ending gives back device contexts and the display mode properly.
-    for (const std::unique_ptr<DirectDrawObject>& object : registry.directDraws) {
-        if (object->Alive())
-            object->End();
-    }
-    for (const std::unique_ptr<Surface>& surface : registry.surfaces) {
-        if (surface->Alive())
-            surface->End();
-    }
+    // Ending gives back device contexts and the display mode properly; the
+    // DirectDraw objects end what they made.
+    registry.directDraws.EndAll();
+    registry.surfaces.EndAll();
+    registry.palettes.EndAll();
     registry.surfaceSet.clear();
     registry.recent.fill(nullptr);
-    registry.surfaces.clear();
-    registry.palettes.clear();
-    registry.directDraws.clear();
     registry.exclusiveOwner = nullptr;
 }
 

@@ -81,6 +81,7 @@ void Surface::End()
     memory_.reset();
     if (backBuffer_ != nullptr)
         backBuffer_->End();
+    RetireSurface(this);
 }
 
 void Surface::MarkLost()
@@ -186,19 +187,24 @@ HRESULT Surface::BltFast(
         CopyPixelRows(out, PitchBytes(), in, from->PitchBytes(), w, h);
         return DD_OK;
     }
-    // A blit within one surface may overlap: then copy the rows in the order
-    // that reads each source row before it is overwritten.
-    const bool upwards = from == this && static_cast<LONG>(y) > rect.top;
-    const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
+    if (!keyed) {
+        // Within one surface the areas may overlap: the rows go in the order
+        // that reads each source row before it is overwritten.
+        const bool upwards = static_cast<LONG>(y) > rect.top;
+        const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
+        for (int i = 0; i < h; ++i) {
+            const int row = upwards ? h - 1 - i : i;
+            std::memmove(out + static_cast<size_t>(row) * pitchPixels_,
+                in + static_cast<size_t>(row) * pitchPixels_, rowBytes);
+        }
+        return DD_OK;
+    }
+    // A keyed blit goes in reading order whatever the overlap, as the
+    // platform's does: down or to the right it repeats what it has just written.
     const DWORD key = from->sourceKey_.dwColorSpaceLowValue;
-    for (int i = 0; i < h; ++i) {
-        const int row = upwards ? h - 1 - i : i;
+    for (int row = 0; row < h; ++row) {
         uint16_t* to = out + static_cast<size_t>(row) * pitchPixels_;
         const uint16_t* source = in + static_cast<size_t>(row) * from->pitchPixels_;
-        if (!keyed) {
-            std::memmove(to, source, rowBytes);
-            continue;
-        }
         for (int k = 0; k < w; ++k) {
             if (source[k] != key)
                 to[k] = source[k];

@@ -2,8 +2,8 @@
 // shows the program's display mode scaled with its aspect kept, so the
 // desktop's real mode never changes and a crash cannot leave the screen in
 // 640 x 480. Ctrl-C, SIGTERM and a hang-up ask the program to close, as the
-// window's close button does; so does the display going away. The only file
-// of the layer that calls SDL.
+// window's close button does; so does a Wayland display going away, and an X
+// server's going away ends it. The only file of the layer that calls SDL.
 #include "platform/layer/device/backend.h"
 #include "platform/layer/calls/call_log.h"
 #include "platform/layer/device/sdl/present_pacer.h"
@@ -11,8 +11,8 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <atomic>
 #include <chrono>
-#include <csetjmp>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -85,22 +85,19 @@ void ReleaseCloseSignals()
 }
 
 // A broken connection to the X server: Xlib calls its process-wide handler
-// from inside whichever call found it, and would end the process after it.
-// Its calls then return without their replies, and the GL driver under SDL
-// goes on with whatever it did not get (and crashes). So the handler jumps
-// back out to where the backend called SDL, and SDL is not called again.
-std::jmp_buf* xEscape = nullptr;
-bool xConnectionBroken = false;
+// from inside whichever call found it, on whichever thread, holding the
+// connection's lock, and ends the process if the handler returns. SDL and the
+// GL driver under it cannot go on without their replies, and no frame of
+// theirs may be left by a jump, so the program cannot close its own way. The
+// handler ends it there, with the status of a close once the backend has
+// started (the display going away asks the program to close), of a failure
+// before.
+std::atomic<bool> backendStarted{false};
 
 int OnXConnectionLost(Display* /*display*/)
 {
-    xConnectionBroken = true;
-    if (xEscape != nullptr)
-        std::longjmp(*xEscape, 1);
-    // Outside the backend's calls Xlib ends the process; on the way out
-    // nothing of SDL is called.
-    std::fputs("layer: the X server closed the connection\n", stderr);
-    return 0;
+    std::fputs("layer: the X server closed the connection; the program ends\n", stderr);
+    std::_Exit(backendStarted ? EXIT_SUCCESS : EXIT_FAILURE);
 }
 
 class SdlBackend final : public Backend {
@@ -122,8 +119,8 @@ public:
     void ShowPointer(bool visible) override;
 
 private:
-    // Runs SDL calls that may talk to the display; false, leaving them
-    // unfinished, when the display is or goes away.
+    // Runs SDL calls that talk to the display, unless it has gone away;
+    // false when it is gone.
     template <typename Calls> bool WithDisplay(Calls calls);
     void DisplayLost(const char* how);
     bool OpenWindow(const char* operation);
@@ -154,21 +151,9 @@ private:
 
 template <typename Calls> bool SdlBackend::WithDisplay(Calls calls)
 {
-    if (xConnectionBroken)
-        DisplayLost("the X server closed the connection");
     if (displayLost_)
         return false;
-    // Nothing with a destructor lives between here and the SDL calls that
-    // the jump leaves.
-    std::jmp_buf escape;
-    if (setjmp(escape) != 0) {
-        xEscape = nullptr;
-        DisplayLost("the X server closed the connection");
-        return false;
-    }
-    xEscape = &escape;
     calls();
-    xEscape = nullptr;
     return !displayLost_;
 }
 
@@ -207,15 +192,8 @@ bool SdlBackend::Start(std::string& reason)
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     // The close signals are ours (CatchCloseSignals), not SDL's.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    xConnectionBroken = false;
     previousXHandler_ = XSetIOErrorHandler(OnXConnectionLost);
-    int initialised = -1;
-    if (!WithDisplay([&] { initialised = SDL_Init(SDL_INIT_VIDEO); })) {
-        XSetIOErrorHandler(previousXHandler_);
-        reason = "the X server" + displayName + " closed the connection while SDL opened it";
-        return false;
-    }
-    if (initialised != 0) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         XSetIOErrorHandler(previousXHandler_);
         reason = "SDL could not open the display" + displayName + ": " + SDL_GetError();
         SDL_Quit();
@@ -240,6 +218,7 @@ bool SdlBackend::Start(std::string& reason)
     pacer_ = PresentPacer(desktop.refresh_rate);
     CatchCloseSignals();
     started_ = true;
+    backendStarted = true;
     return true;
 }
 
@@ -255,6 +234,7 @@ void SdlBackend::Stop()
         SDL_Quit();
     });
     XSetIOErrorHandler(previousXHandler_);
+    backendStarted = false;
     window_ = nullptr;
     renderer_ = nullptr;
     texture_ = nullptr;
