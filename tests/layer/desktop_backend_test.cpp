@@ -1,6 +1,8 @@
-// The desktop backend's refusal without a display, and close requests. The
-// end-to-end run on Xvfb shows the pacing, keys and close request for real.
+// The desktop backend's refusal without a display, close requests, game pads
+// and the frame's place. The end-to-end run on Xvfb shows the pacing, keys,
+// window and close request for real.
 #include "platform/layer/device/backend.h"
+#include "platform/layer/device/sdl/frame_fit.h"
 #include "platform/layer/device/sdl/key_map.h"
 #include "platform/win32.h"
 
@@ -9,6 +11,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
+#include <SDL.h>
 #include <string>
 #include <thread>
 #include <X11/Xlib.h>
@@ -108,6 +111,66 @@ TEST(SdlBackendDeathTest, CloseSignalsAskToCloseAndALostXServerEndsTheProgram)
     EXPECT_EXIT(std::thread([&] { handler(nullptr), std::exit(1); }).join(),
         testing::ExitedWithCode(0), "the X server closed the connection; the program ends");
     backend->Stop();
+}
+
+// A pad plugged in while the backend runs holds keys from the next pump on,
+// the stick only beyond its dead zone; unplugged, it holds nothing.
+TEST(SdlBackend, AGamePadHoldsArrowsAndEscapeWhilePluggedIn)
+{
+    VideoEnvironment environment;
+    VideoEnvironment::Set("SDL_VIDEODRIVER", "dummy");
+    std::string reason;
+    std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
+    ASSERT_TRUE(backend->Start(reason)) << reason;
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX, desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    const int device = SDL_JoystickAttachVirtualEx(&desc);
+    SDL_Joystick* pad = SDL_JoystickOpen(device);
+    ASSERT_NE(pad, nullptr) << SDL_GetError();
+    auto held = [&] {
+        std::string keys;
+        for (auto [key, name] : {std::pair{VK_LEFT, 'L'}, {VK_UP, 'U'}, {VK_RIGHT, 'R'},
+                 {VK_DOWN, 'D'}, {VK_ESCAPE, 'E'}})
+            if (backend->KeyHeld(key))
+                keys += name;
+        return keys;
+    };
+    struct Row {
+        char kind;  // b: a button, a: an axis, u: unplugged
+        int which;
+        int value;
+        const char* keys;
+    };
+    for (Row r : {Row{'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, "R"},
+             {'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0, ""}, {'a', SDL_CONTROLLER_AXIS_LEFTY, 32767, "D"},
+             {'a', SDL_CONTROLLER_AXIS_LEFTY, 9000, ""}, {'a', SDL_CONTROLLER_AXIS_LEFTX, -12000, "L"},
+             {'b', SDL_CONTROLLER_BUTTON_BACK, 1, "LE"}, {'b', SDL_CONTROLLER_BUTTON_BACK, 0, "L"},
+             {'b', SDL_CONTROLLER_BUTTON_B, 1, "LE"}, {'u', 0, 0, ""}}) {
+        const int set = r.kind == 'u' ? SDL_JoystickDetachVirtual(device)
+            : r.kind == 'b'           ? SDL_JoystickSetVirtualButton(pad, r.which, Uint8(r.value))
+                                      : SDL_JoystickSetVirtualAxis(pad, r.which, Sint16(r.value));
+        ASSERT_EQ(set, 0) << SDL_GetError();
+        backend->PumpEvents();
+        EXPECT_EQ(held(), r.keys) << r.kind << " " << r.which << " " << r.value;
+    }
+    SDL_JoystickClose(pad);
+    backend->Stop();
+}
+
+// The frame (640 x 480) on screens of other sizes: whole times where it fits,
+// else shrunk to fill the narrower side; centred either way.
+TEST(FrameFit, WholeTimesWhereItFitsElseAspectKeptAndCentred)
+{
+    const std::array<int, 6> rows[] = {{640, 480, 0, 0, 640, 480}, {1920, 1080, 320, 60, 1280, 960},
+        {2000, 1500, 40, 30, 1920, 1440}, {1279, 959, 319, 239, 640, 480},
+        {320, 480, 0, 120, 320, 240}, {640, 240, 160, 0, 320, 240}, {0, 480, 0, 0, 0, 0}};
+    for (auto [w, h, x, y, width, height] : rows) {
+        const layer::FrameRect r = layer::FitFrame(640, 480, w, h);
+        EXPECT_EQ((std::array{r.x, r.y, r.width, r.height}), (std::array{x, y, width, height}))
+            << w << "x" << h;
+    }
 }
 
 // SDL's scancodes are the USB keyboard usages: A 4, 1 30, 0 39, Escape 41, F1

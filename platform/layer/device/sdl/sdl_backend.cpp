@@ -1,16 +1,22 @@
 // The desktop backend on SDL2: a borderless window covering the desktop
 // shows the program's display mode scaled with its aspect kept, so the
 // desktop's real mode never changes and a crash cannot leave the screen in
-// 640 x 480. Ctrl-C, SIGTERM and a hang-up ask the program to close, as the
-// window's close button does; so does a Wayland display going away, and an X
-// server's going away ends it. The only file of the layer that calls SDL.
+// 640 x 480. Alt+Enter and F11 turn it into a resizable window and back,
+// unseen by the program. Game controllers hold keys as the keyboard does.
+// Ctrl-C, SIGTERM and a hang-up ask the program to close, as the window's
+// close button does; so does a Wayland display going away, and an X server's
+// going away ends it. With game_pads.cpp, the only file of the layer that
+// calls SDL.
 #include "platform/layer/device/backend.h"
 #include "platform/layer/calls/call_log.h"
-#include "platform/layer/device/sdl/present_pacer.h"
+#include "platform/layer/device/sdl/frame_fit.h"
+#include "platform/layer/device/sdl/game_pads.h"
 #include "platform/layer/device/sdl/key_map.h"
+#include "platform/layer/device/sdl/present_pacer.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -127,6 +133,9 @@ private:
     void CloseWindow();
     bool FitTexture(int width, int height, const char* operation);
     void UseVsync(bool on);
+    // Alt+Enter or F11 on this key event (auto-repeats included).
+    static bool TogglesWindow(const SDL_KeyboardEvent& key);
+    void ToggleWindow();
 
     bool started_ = false;
     ScreenSize desktop_{};
@@ -140,6 +149,10 @@ private:
     int textureHeight_ = 0;
     bool vsyncOn_ = true;
     bool windowRefused_ = false;
+    bool windowed_ = false;
+    // Keys that toggled the window, hidden from KeyHeld until released.
+    bool swallowed_[SDL_NUM_SCANCODES] = {};
+    GamePads pads_;
 
     // Once the display has gone, SDL is not called again: its calls would
     // wait on it for ever, or go wrong.
@@ -199,6 +212,9 @@ bool SdlBackend::Start(std::string& reason)
         SDL_Quit();
         return false;
     }
+    // Without game controllers (no joystick devices to read) the keyboard
+    // still serves: their absence is no failure.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     const char* driver = SDL_GetCurrentVideoDriver();
     if (!driverChosen && ScreenlessDriver(driver)) {
         reason
@@ -227,6 +243,7 @@ void SdlBackend::Stop()
     if (!started_)
         return;
     ReleaseCloseSignals();
+    pads_.CloseAll();
     // With the display gone SDL is left as it is: the process is ending, and
     // takes SDL's memory with it.
     WithDisplay([&] {
@@ -241,6 +258,7 @@ void SdlBackend::Stop()
     waylandDisplay_ = nullptr;
     started_ = false;
     windowRefused_ = false;
+    std::fill(std::begin(swallowed_), std::end(swallowed_), false);
 }
 
 ScreenSize SdlBackend::DesktopSize() const
@@ -266,6 +284,7 @@ bool SdlBackend::OpenWindow(const char* operation)
         return false;
     }
     vsyncOn_ = true;
+    windowed_ = false;
     SDL_ShowCursor(pointerVisible_ ? SDL_ENABLE : SDL_DISABLE);
     SDL_RaiseWindow(window_);
     // A Wayland display only marks itself failed when its compositor goes:
@@ -300,7 +319,7 @@ bool SdlBackend::FitTexture(int width, int height, const char* operation)
         SDL_DestroyTexture(texture_);
     texture_ = SDL_CreateTexture(
         renderer_, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (texture_ == nullptr || SDL_RenderSetLogicalSize(renderer_, width, height) != 0) {
+    if (texture_ == nullptr) {
         Refuse(operation,
             (std::string("SDL could not make the screen's picture: ") + SDL_GetError()).c_str());
         if (texture_ != nullptr)
@@ -374,7 +393,12 @@ void SdlBackend::Present(
         SDL_UpdateTexture(texture_, nullptr, pixels, pitchBytes);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
         SDL_RenderClear(renderer_);
-        SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
+        int screenWidth = 0;
+        int screenHeight = 0;
+        SDL_GetRendererOutputSize(renderer_, &screenWidth, &screenHeight);
+        const FrameRect fit = FitFrame(width, height, screenWidth, screenHeight);
+        const SDL_Rect place{fit.x, fit.y, fit.width, fit.height};
+        SDL_RenderCopy(renderer_, texture_, nullptr, &place);
         UseVsync(waitForRefresh);
         SDL_RenderPresent(renderer_);
         shown = true;
@@ -407,6 +431,18 @@ bool SdlBackend::PumpEvents()
             if (event.type == SDL_QUIT
                 || (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE))
                 closeRequested = true;
+            pads_.Take(event);
+            if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP)
+                continue;
+            const SDL_Scancode key = event.key.keysym.scancode;
+            const bool toggles = event.type == SDL_KEYDOWN && TogglesWindow(event.key);
+            // Its repeats stay hidden too, even once Alt is let go.
+            if (key >= 0 && key < SDL_NUM_SCANCODES)
+                swallowed_[key] = toggles || (event.key.repeat != 0 && swallowed_[key]);
+            if (toggles && (event.key.keysym.mod & KMOD_ALT) != 0)
+                swallowed_[SDL_SCANCODE_LALT] = swallowed_[SDL_SCANCODE_RALT] = true;
+            if (toggles && event.key.repeat == 0)
+                ToggleWindow();
         }
         if (waylandDisplay_ != nullptr && wl_display_get_error(waylandDisplay_) != 0)
             DisplayLost("the Wayland compositor closed the connection");
@@ -427,8 +463,41 @@ bool SdlBackend::KeyHeld(int virtualKey) const
     const KeyScancodes keys = ScancodesForVirtualKey(virtualKey);
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
-    auto down = [&](int scancode) { return scancode > 0 && scancode < count && state[scancode]; };
-    return down(keys.first) || down(keys.second);
+    auto down = [&](int scancode) {
+        return scancode > 0 && scancode < count && state[scancode] && !swallowed_[scancode];
+    };
+    return down(keys.first) || down(keys.second) || pads_.Holds(virtualKey);
+}
+
+bool SdlBackend::TogglesWindow(const SDL_KeyboardEvent& key)
+{
+    const SDL_Scancode code = key.keysym.scancode;
+    return code == SDL_SCANCODE_F11
+        || ((code == SDL_SCANCODE_RETURN || code == SDL_SCANCODE_KP_ENTER)
+            && (key.keysym.mod & KMOD_ALT) != 0);
+}
+
+void SdlBackend::ToggleWindow()
+{
+    if (window_ == nullptr)
+        return;
+    windowed_ = !windowed_;
+    if (!windowed_) {
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_SetWindowAlwaysOnTop(window_, SDL_TRUE);
+        return;
+    }
+    SDL_SetWindowFullscreen(window_, 0);
+    SDL_SetWindowAlwaysOnTop(window_, SDL_FALSE);
+    SDL_SetWindowResizable(window_, SDL_TRUE);
+    // Twice the program's mode where the desktop has room, else the most of
+    // that the desktop holds.
+    SDL_Rect room{0, 0, desktop_.width, desktop_.height};
+    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &room);
+    const FrameRect size = FitFrame(2 * textureWidth_, 2 * textureHeight_, room.w, room.h);
+    if (size.width > 0)
+        SDL_SetWindowSize(window_, size.width, size.height);
+    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
 void SdlBackend::ShowPointer(bool visible)
