@@ -133,27 +133,24 @@ TEST(SdlBackend, AGamePadHoldsArrowsAndEscapeWhilePluggedIn)
         std::string keys;
         for (auto [key, name] : {std::pair{VK_LEFT, 'L'}, {VK_UP, 'U'}, {VK_RIGHT, 'R'},
                  {VK_DOWN, 'D'}, {VK_ESCAPE, 'E'}})
-            if (backend->KeyHeld(key))
-                keys += name;
+            keys += backend->KeyHeld(key) ? std::string(1, name) : "";
         return keys;
     };
-    struct Row {
-        char kind;  // b: a button, a: an axis, u: unplugged
-        int which;
-        int value;
-        const char* keys;
-    };
-    for (Row r : {Row{'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, "R"},
-             {'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0, ""}, {'a', SDL_CONTROLLER_AXIS_LEFTY, 32767, "D"},
-             {'a', SDL_CONTROLLER_AXIS_LEFTY, 9000, ""}, {'a', SDL_CONTROLLER_AXIS_LEFTX, -12000, "L"},
-             {'b', SDL_CONTROLLER_BUTTON_BACK, 1, "LE"}, {'b', SDL_CONTROLLER_BUTTON_BACK, 0, "L"},
-             {'b', SDL_CONTROLLER_BUTTON_B, 1, "LE"}, {'u', 0, 0, ""}}) {
-        const int set = r.kind == 'u' ? SDL_JoystickDetachVirtual(device)
-            : r.kind == 'b'           ? SDL_JoystickSetVirtualButton(pad, r.which, Uint8(r.value))
-                                      : SDL_JoystickSetVirtualAxis(pad, r.which, Sint16(r.value));
+    // b: a button pressed (1) or let go, a: an axis, u: unplugged.
+    for (auto [kind, which, value, keys] :
+        {std::tuple<char, int, int, const char*>{'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, "R"},
+            {'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0, ""},
+            {'a', SDL_CONTROLLER_AXIS_LEFTY, 32767, "D"},
+            {'a', SDL_CONTROLLER_AXIS_LEFTY, 9000, ""},
+            {'a', SDL_CONTROLLER_AXIS_LEFTX, -12000, "L"},
+            {'b', SDL_CONTROLLER_BUTTON_BACK, 1, "LE"}, {'b', SDL_CONTROLLER_BUTTON_BACK, 0, "L"},
+            {'b', SDL_CONTROLLER_BUTTON_B, 1, "LE"}, {'u', 0, 0, ""}}) {
+        const int set = kind == 'u' ? SDL_JoystickDetachVirtual(device)
+            : kind == 'b'           ? SDL_JoystickSetVirtualButton(pad, which, Uint8(value))
+                                    : SDL_JoystickSetVirtualAxis(pad, which, Sint16(value));
         ASSERT_EQ(set, 0) << SDL_GetError();
         backend->PumpEvents();
-        EXPECT_EQ(held(), r.keys) << r.kind << " " << r.which << " " << r.value;
+        EXPECT_EQ(held(), keys) << kind << " " << which << " " << value;
     }
     SDL_JoystickClose(pad);
     backend->Stop();

@@ -18,12 +18,12 @@ FrameRect FitFrame(int frameWidth, int frameHeight, int screenWidth, int screenH
         <= static_cast<long long>(screenHeight) * frameWidth) {
         // Narrower than the frame: the width is filled.
         width = screenWidth;
-        height = std::max(1, static_cast<int>(
-            static_cast<long long>(screenWidth) * frameHeight / frameWidth));
+        height = std::max(
+            1, static_cast<int>(static_cast<long long>(screenWidth) * frameHeight / frameWidth));
     } else {
         height = screenHeight;
-        width = std::max(1, static_cast<int>(
-            static_cast<long long>(screenHeight) * frameWidth / frameHeight));
+        width = std::max(
+            1, static_cast<int>(static_cast<long long>(screenHeight) * frameWidth / frameHeight));
     }
     return {(screenWidth - width) / 2, (screenHeight - height) / 2, width, height};
 }

@@ -129,7 +129,8 @@ private:
     // false when it is gone.
     template <typename Calls> bool WithDisplay(Calls calls);
     void DisplayLost(const char* how);
-    bool OpenWindow(const char* operation);
+    // A window for frames of this size, as windowed_ says.
+    bool OpenWindow(const char* operation, int width, int height);
     void CloseWindow();
     bool FitTexture(int width, int height, const char* operation);
     void UseVsync(bool on);
@@ -258,6 +259,7 @@ void SdlBackend::Stop()
     waylandDisplay_ = nullptr;
     started_ = false;
     windowRefused_ = false;
+    windowed_ = false;
     std::fill(std::begin(swallowed_), std::end(swallowed_), false);
 }
 
@@ -266,25 +268,33 @@ ScreenSize SdlBackend::DesktopSize() const
     return desktop_;
 }
 
-bool SdlBackend::OpenWindow(const char* operation)
+bool SdlBackend::OpenWindow(const char* operation, int width, int height)
 {
     if (renderer_ != nullptr)
         return true;
     // Covers the desktop at its own size: the program's mode is a picture
-    // scaled into it, never a mode switch of the real display.
-    window_ = SDL_CreateWindow(program_invocation_short_name, SDL_WINDOWPOS_UNDEFINED,
-        SDL_WINDOWPOS_UNDEFINED, desktop_.width, desktop_.height,
-        SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP);
+    // scaled into it, never a mode switch of the real display. A window
+    // (Alt+Enter) is twice the frame where the desktop has room, else as
+    // much of that as it holds.
+    ScreenSize size = desktop_;
+    Uint32 flags = SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP;
+    if (windowed_) {
+        SDL_Rect room{0, 0, desktop_.width, desktop_.height};
+        SDL_GetDisplayUsableBounds(0, &room);
+        const FrameRect fit = FitFrame(2 * width, 2 * height, room.w, room.h);
+        size = {std::max(fit.width, 1), std::max(fit.height, 1)};
+        flags = SDL_WINDOW_RESIZABLE;
+    }
+    window_ = SDL_CreateWindow(program_invocation_short_name, SDL_WINDOWPOS_CENTERED,
+        SDL_WINDOWPOS_CENTERED, size.width, size.height, flags);
     if (window_ != nullptr)
         renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_PRESENTVSYNC);
     if (renderer_ == nullptr) {
-        Refuse(operation,
-            (std::string("SDL could not make a full-screen window: ") + SDL_GetError()).c_str());
+        Refuse(operation, (std::string("SDL could not make a window: ") + SDL_GetError()).c_str());
         CloseWindow();
         return false;
     }
     vsyncOn_ = true;
-    windowed_ = false;
     SDL_ShowCursor(pointerVisible_ ? SDL_ENABLE : SDL_DISABLE);
     SDL_RaiseWindow(window_);
     // A Wayland display only marks itself failed when its compositor goes:
@@ -340,7 +350,7 @@ bool SdlBackend::SetDisplayMode(int width, int height)
         return false;
     bool switched = false;
     WithDisplay([&] {
-        if (!OpenWindow("SetDisplayMode") || !FitTexture(width, height, "SetDisplayMode")) {
+        if (!OpenWindow("SetDisplayMode", width, height) || !FitTexture(width, height, "SetDisplayMode")) {
             CloseWindow();
             return;
         }
@@ -382,7 +392,7 @@ void SdlBackend::Present(
         if (renderer_ == nullptr) {
             if (windowRefused_)
                 return;
-            if (!OpenWindow("Flip") || !FitTexture(width, height, "Flip")) {
+            if (!OpenWindow("Flip", width, height) || !FitTexture(width, height, "Flip")) {
                 CloseWindow();
                 windowRefused_ = true;
                 return;
@@ -481,23 +491,17 @@ void SdlBackend::ToggleWindow()
 {
     if (window_ == nullptr)
         return;
+    // A new window rather than the old one changed: without a window
+    // manager (Xvfb) SDL cannot make a shown window full screen again. The
+    // program's next frame fills it.
     windowed_ = !windowed_;
-    if (!windowed_) {
-        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
-        SDL_SetWindowAlwaysOnTop(window_, SDL_TRUE);
-        return;
+    const int width = textureWidth_;
+    const int height = textureHeight_;
+    CloseWindow();
+    if (!OpenWindow("Flip", width, height) || !FitTexture(width, height, "Flip")) {
+        CloseWindow();
+        windowRefused_ = true;
     }
-    SDL_SetWindowFullscreen(window_, 0);
-    SDL_SetWindowAlwaysOnTop(window_, SDL_FALSE);
-    SDL_SetWindowResizable(window_, SDL_TRUE);
-    // Twice the program's mode where the desktop has room, else the most of
-    // that the desktop holds.
-    SDL_Rect room{0, 0, desktop_.width, desktop_.height};
-    SDL_GetDisplayUsableBounds(SDL_GetWindowDisplayIndex(window_), &room);
-    const FrameRect size = FitFrame(2 * textureWidth_, 2 * textureHeight_, room.w, room.h);
-    if (size.width > 0)
-        SDL_SetWindowSize(window_, size.width, size.height);
-    SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
 void SdlBackend::ShowPointer(bool visible)
