@@ -66,9 +66,9 @@ check_comparison() {
 EOF
 }
 
-# 24 bits deep: 16-bit modes are emulated on top of it.
+# 24 bits deep: 16-bit modes are emulated on top of it. $1: another size.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 640x480x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${1:-640x480}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$work/display" ] && { export DISPLAY=:$(tr -dc 0-9 <"$work/display"); return 0; }
@@ -78,7 +78,8 @@ start_xvfb() {
   return 1
 }
 stop_xvfb() { stop_pid "$xvfb_pid"; xvfb_pid=; }
-screenshot() { import -window root -depth 8 "ppm:$1" 2>/dev/null; }
+# With $crop (WxH+X+Y), that part of the screen brought to 640 x 480 a pixel from each square.
+screenshot() { import -window root -depth 8 "ppm:$1" 2>/dev/null && { [ -z "${crop:-}" ] || mogrify -crop "$crop" +repage -sample 640x480 "$1"; }; }
 # Holds keys ($2...) for $1 s; held_min_ms and held_max_ms: the least and most held.
 hold() {
   local t0 t1 t2 seconds=$1

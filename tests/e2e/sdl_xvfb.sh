@@ -16,17 +16,20 @@ renderers && start_xvfb || { fail "Xvfb could be started"; exit 1; }
 launch 15000 env -u TILESCROLL_BACKEND "$linux_build/tilescroll" || exit 1
 
 # Right moves the view 4 pixels each refresh: 1 frame up to as many as it was held,
-# plus one; the views nearest the count expected are tried first.
-hold 0.5 Right
-sleep 0.3 && screenshot "$work/right.ppm"
-most=$(((held_max_ms * refresh_hz + 999) / 1000 + 1)) expected=$((held_min_ms * refresh_hz / 1000)) frames=
-for ((away = 0; away <= most; ++away)); do
-  for k in $((expected - away)) $((expected + away)); do
-    ((k >= 1 && k <= most)) && same_as_view "$work/right.ppm" $((640 + 4 * k)) 480 >/dev/null && frames=$k && break 2
+# plus one; the views nearest the count expected are tried first. $1: where.
+scrolls() {
+  hold 0.5 Right
+  sleep 0.3 && screenshot "$work/right.ppm"
+  local most=$(((held_max_ms * refresh_hz + 999) / 1000 + 1)) expected=$((held_min_ms * refresh_hz / 1000)) frames= away k
+  for ((away = 0; away <= most; ++away)); do
+    for k in $((expected - away)) $((expected + away)); do
+      ((k >= 1 && k <= most)) && same_as_view "$work/right.ppm" $((640 + 4 * k)) 480 >/dev/null && frames=$k && break 2
+    done
   done
-done
-[ -n "$frames" ] && pass "holding Right ${held_min_ms}-${held_max_ms} ms moved the view $frames frames (at most $most at ${refresh_hz} Hz): the headless frame at viewRight $((640 + 4 * frames))" ||
-  fail "after holding Right ${held_min_ms}-${held_max_ms} ms the screen shows the view 1 to $most frames on"
+  [ -n "$frames" ] && pass "$1: holding Right ${held_min_ms}-${held_max_ms} ms moved the view $frames frames (at most $most at ${refresh_hz} Hz): the headless frame at viewRight $((640 + 4 * frames))" ||
+    fail "$1: after holding Right ${held_min_ms}-${held_max_ms} ms the screen shows the view 1 to $most frames on"
+}
+scrolls "full screen"
 
 end_with 1200 Escape hold 0.15 Escape
 [ -s "$work/program.err" ] && fail "the program wrote to standard error: $(head -n 3 "$work/program.err")" ||
@@ -42,5 +45,16 @@ launch 15000 setsid env -u TILESCROLL_BACKEND "$linux_build/tilescroll" && sessi
   left=$(pgrep -s "$session" | tr '\n' ' ')
   [ -z "$left" ] && pass "nothing of the program is left running" ||
     fail "the program left processes running: $left"
+}
+
+# Alt+Enter turns full screen (three times the frame on 2000 x 1500) into a window twice the
+# frame, which still scrolls; F11 turns it back.
+size_is() { eval "$(xdotool getwindowgeometry --shell "$(xdotool search --pid "$app_pid")")"
+  [ "${WIDTH}x$HEIGHT" = "$1" ] && pass "$2 the window is $1" || fail "$2 the window is $1 (not ${WIDTH}x$HEIGHT)"; }
+start_xvfb 2000x1500 && crop=1920x1440+40+30 && launch 15000 env -u TILESCROLL_BACKEND "$linux_build/tilescroll" && {
+  xdotool key alt+Return && sleep 0.5 && size_is 1280x960 "after Alt+Enter"
+  crop=1280x960+$X+$Y && scrolls "in the window"
+  xdotool key F11 && sleep 0.5 && size_is 2000x1500 "after F11"
+  end_with 3000 Escape hold 0.15 Escape
 }
 [ "$failed" -eq 0 ]
