@@ -64,7 +64,8 @@ public:
     // close (e.g. its window's close button): the layer turns that into
     // WM_CLOSE for the program's main window.
     virtual bool PumpEvents() = 0;
-    // Whether the key with this Win32 virtual-key code (0 to 255) is down now.
+    // Whether the key with this Win32 virtual-key code (0 to 255) is down now,
+    // on the keyboard or on a game pad that stands for it.
     virtual bool KeyHeld(int virtualKey) const = 0;
     // Whether the mouse pointer shows over the program's screen (ShowCursor).
     virtual void ShowPointer(bool visible) = 0;

@@ -350,7 +350,8 @@ bool SdlBackend::SetDisplayMode(int width, int height)
         return false;
     bool switched = false;
     WithDisplay([&] {
-        if (!OpenWindow("SetDisplayMode", width, height) || !FitTexture(width, height, "SetDisplayMode")) {
+        if (!OpenWindow("SetDisplayMode", width, height)
+            || !FitTexture(width, height, "SetDisplayMode")) {
             CloseWindow();
             return;
         }
