@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
 """The browser build in headless Chromium, served from its build folder on 127.0.0.1,
 used as a person would; the canvas is compared with render_view's frame of the view.
-    usage: tests/web/browser_check.py <web build dir> <linux build dir>"""
+    usage: tests/web/browser_check.py <web build dir> <linux build dir> [phone screenshot.png]"""
 import base64, functools, http.server, json, os, shutil, subprocess, sys, tempfile, threading, time
 from devtools_pipe import Browser
 
 RIGHT, ESCAPE = ('ArrowRight', 39), ('Escape', 27)
 STATUS = 'document.getElementById("status").textContent'
+COUNT = 'self.refreshes = 0; (function count() { ++refreshes; requestAnimationFrame(count); })()'
+CLEAR = ('(f => [...document.querySelectorAll("[data-key]")].filter(b => (r => r.width && (r.top >= '
+         'f.bottom || r.left >= f.right || r.right <= f.left))(b.getBoundingClientRect())).length)'
+         '(document.getElementById("screen").getBoundingClientRect())')
 results = []
 
 
@@ -22,7 +26,7 @@ def agree(a, b, levels):  # the other end-to-end checks' comparison, whole pictu
                           stdout=subprocess.DEVNULL).returncode == 0
 
 
-def run(browser, url, render_view, work):
+def run(browser, url, render_view, work, phone_shot):
     def wait_for(expression, seconds):
         deadline = time.monotonic() + seconds
         while not (value := browser.evaluate(page, expression)) and time.monotonic() < deadline:
@@ -45,6 +49,29 @@ def run(browser, url, render_view, work):
                      windowsVirtualKeyCode=which[1])
         return browser.evaluate(page, 'self.refreshes')
 
+    def touch(kind, *points):
+        browser.send('Input.dispatchTouchEvent', page, type=kind, touchPoints=list(points))
+        return browser.evaluate(page, 'self.refreshes')
+
+    def centre(name):  # of the button named `name` to a screen reader
+        root = browser.send('DOM.getDocument', page)['root']['nodeId']
+        node = browser.send('Accessibility.queryAXTree', page, nodeId=root, accessibleName=name,
+                            role='button')['nodes'][0]['backendDOMNodeId']
+        quad = browser.send('DOM.getBoxModel', page, backendNodeId=node)['model']['border']
+        return {'x': sum(quad[0::2]) / 4, 'y': sum(quad[1::2]) / 4}
+
+    def hold(press, release, at, what):  # Right held from `at` steps: the view moves as long
+        r0, r1 = browser.evaluate(page, 'refreshes'), press()
+        time.sleep(0.5)
+        r2, r3 = browser.evaluate(page, 'refreshes'), release()
+        time.sleep(0.2)
+        shot, low, high = canvas('scrolled'), r2 - r1, r3 - r0
+        steps = next((k for k in sorted(range(2 * high + 10), key=lambda k: abs(k - low))
+                      if shows_view(shot, at + k)), None)
+        report(steps is not None and low - 1 <= steps <= high + 1, '%s over %d-%d displayed frames'
+               ' moved the view %s steps' % (what, low, high, 'no whole number of' if steps is None else steps))
+        return at + (steps or 0)
+
     page, started = browser.open_page(url), time.monotonic()
     if not wait_for('self.Module && Module.webScreen && Module.webScreen.frames', 15):
         return report(False, 'no frame in 15 s; the page says %r' % browser.evaluate(page, STATUS))
@@ -52,18 +79,14 @@ def run(browser, url, render_view, work):
            '640 480 within 1 level, legend included' % ((time.monotonic() - started) * 1000))
 
     # Right was down over at least the refreshes between the keys, at most those around them.
-    browser.evaluate(page, 'self.refreshes = 0; (function count() { ++refreshes; requestAnimationFrame('
-                     'count); })(); onkeydown = event => self.kept = event.defaultPrevented')
-    r0, r1 = browser.evaluate(page, 'refreshes'), key('keyDown', RIGHT)
-    time.sleep(0.5)
-    r2, r3 = browser.evaluate(page, 'refreshes'), key('keyUp', RIGHT)
-    time.sleep(0.2)
-    shot, low, high = canvas('scrolled'), r2 - r1, r3 - r0
-    steps = next((k for k in sorted(range(2 * high + 10), key=lambda k: abs(k - low))
-                  if shows_view(shot, k)), None)
-    report(steps is not None and low - 1 <= steps <= high + 1, 'holding Right over %d-%d displayed'
-           ' frames moved the view %s steps' % (low, high, 'no whole number of' if steps is None else steps))
+    browser.evaluate(page, COUNT + '; onkeydown = event => self.kept = event.defaultPrevented')
+    steps = hold(lambda: key('keyDown', RIGHT), lambda: key('keyUp', RIGHT), 0, 'holding Right')
     report(browser.evaluate(page, 'self.kept') is True, 'the page keeps the arrow keys for itself')
+    browser.evaluate(page, 'self.pad = held => (navigator.getGamepads = () => [{connected: true, mapping:'
+                     ' "standard", axes: [0, 0], buttons: [...Array(17).keys()].map(i => ({pressed: '
+                     'held && i == 15}))}], refreshes)')
+    steps = hold(lambda: browser.evaluate(page, 'pad(true)'), lambda: browser.evaluate(page, 'pad(false)'),
+                 steps, "a pad's d-pad right held")
 
     key('keyDown', RIGHT)
     time.sleep(0.2)
@@ -71,10 +94,15 @@ def run(browser, url, render_view, work):
     time.sleep(0.1)
     blurred = canvas('blurred')
     time.sleep(0.3)
-    report(not shows_view(blurred, steps or 0) and agree(blurred, canvas('later'), 0),
+    report(not shows_view(blurred, steps) and agree(blurred, canvas('later'), 0),
            'Right held as the page lost focus moved the view, then counted as released')
     key('keyUp', RIGHT)
 
+    full = centre('Full screen')
+    for kind in ('mousePressed', 'mouseReleased'):
+        browser.send('Input.dispatchMouseEvent', page, type=kind, button='left', clickCount=1, **full)
+    said = wait_for(STATUS, 3)
+    report('Escape' in said, 'in full screen the page says %r' % said)
     before = canvas('before-escape')
     key('keyDown', ESCAPE), time.sleep(0.1), key('keyUp', ESCAPE)
     said = wait_for(STATUS + '.includes("ended") && ' + STATUS, 3)
@@ -89,13 +117,28 @@ def run(browser, url, render_view, work):
             ('Runtime.consoleAPICalled', 'Runtime.exceptionThrown', 'Log.entryAdded')]
     report(not said, "nothing on the browser's console" + ''.join('; ' + line for line in said[:3]))
 
+    page = browser.open_page(url, COUNT, ('Emulation.setTouchEmulationEnabled', {'enabled': True}), (
+        'Emulation.setDeviceMetricsOverride', dict(width=390, height=844, deviceScaleFactor=2, mobile=True)))
+    wait_for('self.Module && Module.webScreen && Module.webScreen.frames', 15)
+    report(browser.evaluate(page, CLEAR) == 5, 'on a phone the d-pad and Escape show, clear of the frame')
+    shoot = lambda: phone_shot and open(phone_shot, 'wb').write(base64.b64decode(
+        browser.send('Page.captureScreenshot', page)['data']))
+    hold(lambda: (touch('touchStart', centre('Up')), touch('touchMove', centre('Right')))[1],
+         lambda: (shoot(), touch('touchEnd'))[1], 0, 'a finger slid from Up to Right and held')
+    touch('touchStart', {'x': 200, 'y': 250}), touch('touchMove', {'x': 190, 'y': 20}), touch('touchEnd')
+    report(browser.evaluate(page, 'scrollY + visualViewport.offsetTop + visualViewport.scale') == 1,
+           'a finger sliding up the frame neither scrolls nor zooms the page')
+    touch('touchStart', centre('Escape')), time.sleep(0.1), touch('touchEnd')
+    said = wait_for(STATUS + '.includes("ended") && ' + STATUS, 3)
+    report(said == 'The program ended with exit code 0.', 'a touch on Escape ended the run')
+
     page = browser.open_page(url, before='HTMLCanvasElement.prototype.getContext = () => null')
     said = wait_for(STATUS, 10)
     report('could not start' in said and '2D' in said, 'without a 2D canvas the page says %r' % said)
 
 
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4):
         sys.exit(__doc__)
     quiet = type('Quiet', (http.server.SimpleHTTPRequestHandler,), {'log_message': lambda *_: None})
     server = http.server.ThreadingHTTPServer(('127.0.0.1', 0),
@@ -104,7 +147,7 @@ def main():
     work, browser = tempfile.mkdtemp(prefix='tilescroll-web.'), Browser('--window-size=1024,768')
     try:
         run(browser, 'http://127.0.0.1:%d/index.html' % server.server_port,
-            os.path.join(sys.argv[2], 'tools/render/render_view'), work)
+            os.path.join(sys.argv[2], 'tools/render/render_view'), work, sys.argv[3:] and sys.argv[3])
     except (OSError, RuntimeError, TimeoutError, EOFError) as error:
         report(False, 'the browser session broke off: %s' % error)
     finally:
