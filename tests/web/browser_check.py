@@ -125,6 +125,8 @@ def run(browser, url, render_view, work, phone_shot):
         browser.send('Page.captureScreenshot', page)['data']))
     hold(lambda: (touch('touchStart', centre('Up')), touch('touchMove', centre('Right')))[1],
          lambda: (shoot(), touch('touchEnd'))[1], 0, 'a finger slid from Up to Right and held')
+    key('keyDown', ('ShiftLeft', 16)), key('keyUp', ('ShiftLeft', 16))
+    report(browser.evaluate(page, CLEAR) == 0, 'a key press hides the touch controls; a touch brings them back')
     touch('touchStart', {'x': 200, 'y': 250}), touch('touchMove', {'x': 190, 'y': 20}), touch('touchEnd')
     report(browser.evaluate(page, 'scrollY + visualViewport.offsetTop + visualViewport.scale') == 1,
            'a finger sliding up the frame neither scrolls nor zooms the page')
@@ -148,7 +150,7 @@ def main():
     try:
         run(browser, 'http://127.0.0.1:%d/index.html' % server.server_port,
             os.path.join(sys.argv[2], 'tools/render/render_view'), work, sys.argv[3:] and sys.argv[3])
-    except (OSError, RuntimeError, TimeoutError, EOFError) as error:
+    except (OSError, RuntimeError, TimeoutError, EOFError, IndexError) as error:
         report(False, 'the browser session broke off: %s' % error)
     finally:
         browser.close(), server.shutdown(), shutil.rmtree(work, ignore_errors=True)
