@@ -45,8 +45,7 @@ class Browser:
         raise TimeoutError('%s: no answer in 20 s' % method)
 
     def open_page(self, url, before=None, *setup):
-        """A new tab's session, at `url`, the script `before` run ahead of the page's own and
-        the (method, params) pairs `setup` sent ahead of loading it."""
+        """A new tab's session at `url`, the script `before` run ahead of the page's own."""
         target = self.send('Target.createTarget', url='about:blank')['targetId']
         session = self.send('Target.attachToTarget', targetId=target, flatten=True)['sessionId']
         for method, params in [('Runtime.enable', {}), ('Log.enable', {}), ('Page.enable', {}),

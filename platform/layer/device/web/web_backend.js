@@ -115,6 +115,7 @@ mergeInto(LibraryManager.library, {
       state.keys.fill(0);
       state.fingers.clear();
       state.touched.fill(0);
+      state.tapped.fill(0);
       if (controls)
         for (const button of controls.querySelectorAll('.held')) button.classList.remove('held');
     };
