@@ -77,7 +77,8 @@ mergeInto(LibraryManager.library, {
     // The keys under a finger at (x, y). The d-pad is a 3 x 3 square whose
     // corners hold two arrows at once; elsewhere it is the control's own key.
     function keysAt(x, y) {
-      const pad = controls.querySelector('[data-pad]').getBoundingClientRect();
+      const square = controls.querySelector('[data-pad]');
+      const pad = square ? square.getBoundingClientRect() : {left: 0, top: 0, width: 0, height: 0};
       const column = Math.floor(3 * (x - pad.left) / pad.width);
       const row = Math.floor(3 * (y - pad.top) / pad.height);
       if (column >= 0 && column < 3 && row >= 0 && row < 3)
