@@ -8,8 +8,8 @@ from devtools_pipe import Browser
 RIGHT, ESCAPE = ('ArrowRight', 39), ('Escape', 27)
 STATUS = 'document.getElementById("status").textContent'
 COUNT = 'self.refreshes = 0; (function count() { ++refreshes; requestAnimationFrame(count); })()'
-PAD = ('navigator.getGamepads = () => [{connected: 1, mapping: "standard", axes: [0, 0], buttons: '
-       'Array.from(Array(16), (_, i) => ({pressed: %s && i > 14}))}], refreshes')  # d-pad right, or not
+PAD = ('dispatchEvent(new Event("gamepadconnected")), navigator.getGamepads = () => [{connected: 1, mapping: '
+       '"standard", axes: [0, 0], buttons: [...Array(15).fill({}), {pressed: %s}]}], refreshes')
 CLEAR = ('(f => [...document.querySelectorAll("[data-key]")].filter(b => (r => r.width && (r.top >= '
          'f.bottom || r.left >= f.right || r.right <= f.left))(b.getBoundingClientRect())).length)'
          '(document.getElementById("screen").getBoundingClientRect())')
@@ -58,8 +58,8 @@ def run(browser, url, render_view, work):
     def centre(name):  # of the button named `name` to a screen reader
         node = browser.send('Accessibility.queryAXTree', page, accessibleName=name, role='button', nodeId=
                             browser.send('DOM.getDocument', page)['root']['nodeId'])['nodes'][0]
-        quad = browser.send('DOM.getBoxModel', page, backendNodeId=node['backendDOMNodeId'])['model']['border']
-        return {'x': sum(quad[0::2]) / 4, 'y': sum(quad[1::2]) / 4}
+        box = browser.send('DOM.getBoxModel', page, backendNodeId=node['backendDOMNodeId'])['model']['border']
+        return {'x': sum(box[0::2]) / 4, 'y': sum(box[1::2]) / 4}
 
     def hold(press, release, at, what):  # Right held, the view `at` steps on: one more a frame
         r0, r1 = browser.evaluate(page, 'refreshes'), press()
