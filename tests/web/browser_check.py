@@ -7,6 +7,12 @@ from devtools_pipe import Browser
 
 RIGHT, ESCAPE = ('ArrowRight', 39), ('Escape', 27)
 STATUS = 'document.getElementById("status").textContent'
+COUNT = 'self.refreshes = 0; (function count() { ++refreshes; requestAnimationFrame(count); })()'
+PAD = ('dispatchEvent(new Event("gamepadconnected")), navigator.getGamepads = () => [{connected: 1, mapping: '
+       '"standard", axes: [0, 0], buttons: [...Array(15).fill({}), {pressed: %s}]}], refreshes')
+CLEAR = ('(f => [...document.querySelectorAll("[data-key]")].filter(b => (r => r.width && (r.top >= '
+         'f.bottom || r.left >= f.right || r.right <= f.left))(b.getBoundingClientRect())).length)'
+         '(document.getElementById("screen").getBoundingClientRect())')
 results = []
 
 
@@ -45,6 +51,28 @@ def run(browser, url, render_view, work):
                      windowsVirtualKeyCode=which[1])
         return browser.evaluate(page, 'self.refreshes')
 
+    def touch(kind, *points):
+        browser.send('Input.dispatchTouchEvent', page, type=kind, touchPoints=list(points))
+        return browser.evaluate(page, 'self.refreshes')
+
+    def centre(name):  # of the button named `name` to a screen reader
+        node = browser.send('Accessibility.queryAXTree', page, accessibleName=name, role='button', nodeId=
+                            browser.send('DOM.getDocument', page)['root']['nodeId'])['nodes'][0]
+        box = browser.send('DOM.getBoxModel', page, backendNodeId=node['backendDOMNodeId'])['model']['border']
+        return {'x': sum(box[0::2]) / 4, 'y': sum(box[1::2]) / 4}
+
+    def hold(press, release, at, what):  # Right held, the view `at` steps on: one more a frame
+        r0, r1 = browser.evaluate(page, 'refreshes'), press()
+        time.sleep(0.5)
+        r2, r3 = browser.evaluate(page, 'refreshes'), release()
+        time.sleep(0.2)
+        shot, low, high = canvas('scrolled'), r2 - r1, r3 - r0
+        steps = next((k for k in sorted(range(2 * high + 10), key=lambda k: abs(k - low))
+                      if shows_view(shot, at + k)), None)
+        report(steps is not None and low - 1 <= steps <= high + 1, '%s over %d-%d displayed frames moved'
+               ' the view %s steps' % (what, low, high, 'no whole number of' if steps is None else steps))
+        return at + (steps or 0)
+
     page, started = browser.open_page(url), time.monotonic()
     if not wait_for('self.Module && Module.webScreen && Module.webScreen.frames', 15):
         return report(False, 'no frame in 15 s; the page says %r' % browser.evaluate(page, STATUS))
@@ -52,18 +80,11 @@ def run(browser, url, render_view, work):
            '640 480 within 1 level, legend included' % ((time.monotonic() - started) * 1000))
 
     # Right was down over at least the refreshes between the keys, at most those around them.
-    browser.evaluate(page, 'self.refreshes = 0; (function count() { ++refreshes; requestAnimationFrame('
-                     'count); })(); onkeydown = event => self.kept = event.defaultPrevented')
-    r0, r1 = browser.evaluate(page, 'refreshes'), key('keyDown', RIGHT)
-    time.sleep(0.5)
-    r2, r3 = browser.evaluate(page, 'refreshes'), key('keyUp', RIGHT)
-    time.sleep(0.2)
-    shot, low, high = canvas('scrolled'), r2 - r1, r3 - r0
-    steps = next((k for k in sorted(range(2 * high + 10), key=lambda k: abs(k - low))
-                  if shows_view(shot, k)), None)
-    report(steps is not None and low - 1 <= steps <= high + 1, 'holding Right over %d-%d displayed'
-           ' frames moved the view %s steps' % (low, high, 'no whole number of' if steps is None else steps))
+    browser.evaluate(page, COUNT + '; onkeydown = event => self.kept = event.defaultPrevented')
+    steps = hold(lambda: key('keyDown', RIGHT), lambda: key('keyUp', RIGHT), 0, 'holding Right')
     report(browser.evaluate(page, 'self.kept') is True, 'the page keeps the arrow keys for itself')
+    steps = hold(lambda: browser.evaluate(page, PAD % 'true'), lambda: browser.evaluate(page, PAD % 'false'),
+                 steps, "a pad's d-pad right held")
 
     key('keyDown', RIGHT)
     time.sleep(0.2)
@@ -71,10 +92,14 @@ def run(browser, url, render_view, work):
     time.sleep(0.1)
     blurred = canvas('blurred')
     time.sleep(0.3)
-    report(not shows_view(blurred, steps or 0) and agree(blurred, canvas('later'), 0),
+    report(not shows_view(blurred, steps) and agree(blurred, canvas('later'), 0),
            'Right held as the page lost focus moved the view, then counted as released')
     key('keyUp', RIGHT)
 
+    for kind in ('mousePressed', 'mouseReleased'):
+        browser.send('Input.dispatchMouseEvent', page, type=kind, button='left', clickCount=1,
+                     **centre('Full screen'))
+    report('Escape' in (said := wait_for(STATUS, 3)), 'in full screen the page says %r' % said)
     before = canvas('before-escape')
     key('keyDown', ESCAPE), time.sleep(0.1), key('keyUp', ESCAPE)
     said = wait_for(STATUS + '.includes("ended") && ' + STATUS, 3)
@@ -88,6 +113,20 @@ def run(browser, url, render_view, work):
             if event.get('sessionId') == page and event['method'] in
             ('Runtime.consoleAPICalled', 'Runtime.exceptionThrown', 'Log.entryAdded')]
     report(not said, "nothing on the browser's console" + ''.join('; ' + line for line in said[:3]))
+
+    page = browser.open_page(url, COUNT, ('Emulation.setTouchEmulationEnabled', {'enabled': True}), (
+        'Emulation.setDeviceMetricsOverride', dict(width=390, height=844, deviceScaleFactor=2, mobile=True)))
+    wait_for('self.Module && Module.webScreen && Module.webScreen.frames', 15)
+    report(browser.evaluate(page, CLEAR) == 5, 'on a phone the d-pad and Escape show clear of the frame')
+    hold(lambda: (touch('touchStart', centre('Up')), touch('touchMove', centre('Right')))[1],
+         lambda: touch('touchEnd'), 0, 'a finger slid from Up to Right and held')
+    key('keyDown', ('ShiftLeft', 16)), key('keyUp', ('ShiftLeft', 16))
+    report(browser.evaluate(page, CLEAR) == 0, 'a key hides the touch controls; a touch brings them back')
+    touch('touchStart', {'x': 200, 'y': 250}), touch('touchMove', {'x': 190, 'y': 9}), touch('touchEnd')
+    report(browser.evaluate(page, 'scrollY + visualViewport.offsetTop + visualViewport.scale') == 1,
+           'a finger sliding up the frame neither scrolls nor zooms the page')
+    touch('touchStart', centre('Escape')), time.sleep(0.1), touch('touchEnd')
+    report(wait_for(STATUS + '.includes("exit code 0.")', 3), 'a touch on Escape ended the run')
 
     page = browser.open_page(url, before='HTMLCanvasElement.prototype.getContext = () => null')
     said = wait_for(STATUS, 10)
@@ -105,7 +144,7 @@ def main():
     try:
         run(browser, 'http://127.0.0.1:%d/index.html' % server.server_port,
             os.path.join(sys.argv[2], 'tools/render/render_view'), work)
-    except (OSError, RuntimeError, TimeoutError, EOFError) as error:
+    except (OSError, RuntimeError, TimeoutError, EOFError, IndexError) as error:
         report(False, 'the browser session broke off: %s' % error)
     finally:
         browser.close(), server.shutdown(), shutil.rmtree(work, ignore_errors=True)

@@ -44,13 +44,13 @@ class Browser:
             self.events.append(answer)
         raise TimeoutError('%s: no answer in 20 s' % method)
 
-    def open_page(self, url, before=None):
-        """A new tab's session, at `url`, the script `before` run ahead of the page's own."""
+    def open_page(self, url, before=None, *setup):
+        """A new tab's session at `url`, the script `before` run ahead of the page's own."""
         target = self.send('Target.createTarget', url='about:blank')['targetId']
         session = self.send('Target.attachToTarget', targetId=target, flatten=True)['sessionId']
         for method, params in [('Runtime.enable', {}), ('Log.enable', {}), ('Page.enable', {}),
                                ('Page.addScriptToEvaluateOnNewDocument', {'source': before or ''}),
-                               ('Page.navigate', {'url': url})]:
+                               *setup, ('Page.navigate', {'url': url})]:
             self.send(method, session, **params)
         return session
 

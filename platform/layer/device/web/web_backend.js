@@ -1,7 +1,8 @@
 // The page's side of the browser backend (web_backend.cpp), linked in with
 // --js-library. Its state lives in Module.webScreen: the canvas and its 2D
 // context, the picture shown, the keys held, and the figures the page and
-// the benchmarks read.
+// the benchmarks read. A key is held while the keyboard, a finger on the
+// page's touch controls (Module.controls) or a game pad holds it.
 mergeInto(LibraryManager.library, {
   // Virtual-key codes by KeyboardEvent.code; a key shared by two physical
   // keys (VK_SHIFT) is held while either is.
@@ -20,6 +21,32 @@ mergeInto(LibraryManager.library, {
     return match ? [111 + Number(match[1])] : (named[code] || []);
   },
 
+  // The arrow keys and Escape that the pads hold now, read at each call so
+  // that a key's state is the pad's at the moment the program asks. Pads
+  // with the standard mapping give the d-pad (buttons 12 to 15), Back (8)
+  // and B (1); every pad's first two axes count as the arrows beyond a dead
+  // zone, for a stick or a d-pad reported as axes.
+  $webPadKeys: function() {
+    let pads = [];
+    try {
+      pads = navigator.getGamepads ? navigator.getGamepads() : [];
+    } catch (error) {  // a permissions policy may forbid pads to the page
+    }
+    const keys = [], DEAD_ZONE = 0.5;
+    for (const pad of pads) {
+      if (!pad || !pad.connected) continue;
+      const buttons = pad.mapping == 'standard' ? pad.buttons : [];
+      const pressed = index => !!(buttons[index] && buttons[index].pressed);
+      const x = pad.axes[0] || 0, y = pad.axes[1] || 0;
+      if (pressed(14) || x < -DEAD_ZONE) keys.push(37);
+      if (pressed(12) || y < -DEAD_ZONE) keys.push(38);
+      if (pressed(15) || x > DEAD_ZONE) keys.push(39);
+      if (pressed(13) || y > DEAD_ZONE) keys.push(40);
+      if (pressed(8) || pressed(1)) keys.push(27);
+    }
+    return keys;
+  },
+
   // False without a canvas that has a 2D context. Writes the canvas's size
   // to size[0] and size[1].
   web_start__deps: ['$webVirtualKeys'],
@@ -33,9 +60,11 @@ mergeInto(LibraryManager.library, {
     if (!context) return 0;
     // The page keeps these for itself: the arrows must not scroll it.
     const kept = new Set(['ArrowLeft', 'ArrowUp', 'ArrowRight', 'ArrowDown', 'Escape']);
+    const controls = Module['controls'] || null;
     const state = {
       canvas: canvas, context: context, image: null, imageAt: 0,
-      keys: new Uint8Array(256), down: new Set(),
+      keys: new Uint8Array(256), down: new Set(), controls: controls,
+      touched: new Uint8Array(256), tapped: new Uint8Array(256), fingers: new Map(), pads: false,
       frames: 0, firstFrameMs: 0, workMs: 0, presentMs: 0,
     };
     function press(event, down) {
@@ -43,18 +72,72 @@ mergeInto(LibraryManager.library, {
       if (down == state.down.has(event.code)) return;  // a repeat, or never seen going down
       if (down) state.down.add(event.code); else state.down.delete(event.code);
       for (const key of webVirtualKeys(event.code)) state.keys[key] += down ? 1 : -1;
+      if (down && controls) controls.hidden = true;  // the keyboard has taken over
+    }
+    // The keys under a finger at (x, y). The d-pad is a 3 x 3 square whose
+    // corners hold two arrows at once; elsewhere it is the control's own key.
+    function keysAt(x, y) {
+      const square = controls.querySelector('[data-pad]');
+      const pad = square ? square.getBoundingClientRect() : {left: 0, top: 0, width: 0, height: 0};
+      const column = Math.floor(3 * (x - pad.left) / pad.width);
+      const row = Math.floor(3 * (y - pad.top) / pad.height);
+      if (column >= 0 && column < 3 && row >= 0 && row < 3)
+        return [[37, 0, 39][column], [38, 0, 40][row]].filter(key => key);
+      const hit = document.elementFromPoint(x, y);
+      const control = hit && controls.contains(hit) && hit.closest('[data-key]');
+      return control ? [Number(control.dataset.key)] : [];
+    }
+    // Each finger holds the keys under it, following it as it slides; a key
+    // it pressed stays held until the program has read it once, so that a
+    // quick tap is never lost between two frames.
+    function follow(event) {
+      const id = event.pointerId;
+      const ends = event.type == 'pointerup' || event.type == 'pointercancel';
+      if (event.type == 'pointerdown') {
+        if (!controls || controls.hidden || !controls.contains(event.target)) return;
+      } else if (!state.fingers.has(id)) {
+        return;
+      }
+      event.preventDefault();
+      const before = state.fingers.get(id) || [];
+      const after = ends ? [] : keysAt(event.clientX, event.clientY);
+      for (const key of before) --state.touched[key];
+      for (const key of after) {
+        if (!before.includes(key)) state.tapped[key] = 1;
+        ++state.touched[key];
+      }
+      if (ends) state.fingers.delete(id); else state.fingers.set(id, after);
+      for (const button of controls.querySelectorAll('[data-key]'))
+        button.classList.toggle('held', state.touched[button.dataset.key] > 0);
     }
     // A key's release never reaches a page that has lost focus or is hidden.
     state.releaseAll = () => {
       state.down.clear();
       state.keys.fill(0);
+      state.fingers.clear();
+      state.touched.fill(0);
+      state.tapped.fill(0);
+      if (controls)
+        for (const button of controls.querySelectorAll('.held')) button.classList.remove('held');
     };
     state.listeners = [
       [window, 'keydown', event => press(event, true)],
       [window, 'keyup', event => press(event, false)],
       [window, 'blur', state.releaseAll],
       [document, 'visibilitychange', () => { if (document.hidden) state.releaseAll(); }],
+      // Until a pad shows up the page asks for none: each look costs about
+      // 6 us, five times a frame.
+      [window, 'gamepadconnected', () => state.pads = true],
     ];
+    if (controls) {
+      for (const type of ['pointerdown', 'pointermove', 'pointerup', 'pointercancel'])
+        state.listeners.push([window, type, follow]);
+      // Back to the touch controls when a finger touches the page again.
+      state.listeners.push([window, 'pointerdown', event => {
+        if (event.pointerType == 'touch') controls.hidden = false;
+      }]);
+      state.listeners.push([controls, 'contextmenu', event => event.preventDefault()]);
+    }
     // No destructuring here: emscripten 3.1.6's minifier mangles it in for-of.
     for (const entry of state.listeners) entry[0].addEventListener(entry[1], entry[2]);
     Module['webScreen'] = state;
@@ -117,8 +200,15 @@ mergeInto(LibraryManager.library, {
     }));
   },
 
+  web_key_held__deps: ['$webPadKeys'],
   web_key_held: function(virtualKey) {
-    return Module['webScreen'].keys[virtualKey] > 0;
+    const state = Module['webScreen'];
+    const pad = state.pads ? webPadKeys() : [];
+    if (pad.length && state.controls) state.controls.hidden = true;  // a pad has taken over
+    const tapped = state.tapped[virtualKey];
+    state.tapped[virtualKey] = 0;
+    return state.keys[virtualKey] > 0 || state.touched[virtualKey] > 0 || tapped > 0 ||
+      pad.includes(virtualKey);
   },
 
   web_show_pointer: function(visible) {
