@@ -1,0 +1,81 @@
+// The platform's decoder, as seen from outside: runs are clipped at the row's
+// end rather than wrapped, pixels no code reaches keep index 0, and the
+// pixels written since the last end of line, delta or end of bitmap are
+// dropped when the data ends (or an absolute run cannot finish) before the
+// next of those codes.
+#include "platform/layer/gdi/rle_decoder.h"
+
+#include <algorithm>
+
+namespace layer {
+
+void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourBit,
+    int64_t width, int64_t rows, std::span<uint8_t> indices)
+{
+    auto byteAt = [codes](uint64_t at) -> uint8_t { return at < codes.size() ? codes[at] : 0; };
+    uint64_t at = 0;
+    int64_t x = 0, line = 0;  // line 0 is the bottom row
+    int64_t pendingFrom = 0;  // where this line's undelivered pixels begin
+    auto row = [&] { return indices.subspan(static_cast<size_t>((rows - 1 - line) * width)); };
+    auto dropPending = [&] {
+        if (line < rows && pendingFrom < width)
+            std::fill(row().begin() + pendingFrom, row().begin() + std::min(x, width), uint8_t{0});
+    };
+    // Writes count pixels from x on; pixel(i) is the i-th of them.
+    auto put = [&](int64_t count, auto pixel) {
+        const std::span<uint8_t> out = row();
+        for (int64_t i = 0; i < count && x + i < width; ++i)
+            out[static_cast<size_t>(x + i)] = pixel(i);
+        x += count;
+    };
+
+    while (line < rows) {
+        if (length - at < 2) {
+            dropPending();
+            return;
+        }
+        const uint8_t first = byteAt(at), second = byteAt(at + 1);
+        at += 2;
+        if (first != 0) {
+            // An encoded run; 4-bit runs alternate the byte's two pixels.
+            put(first, [&](int64_t i) -> uint8_t {
+                return fourBit ? (i % 2 == 0 ? second >> 4 : second & 0xF) : second;
+            });
+            continue;
+        }
+        switch (second) {
+        case 0:  // end of line
+            x = pendingFrom = 0;
+            ++line;
+            break;
+        case 1:  // end of bitmap
+            return;
+        case 2:  // delta: right, then up
+            if (length - at < 2) {
+                dropPending();
+                return;
+            }
+            x += byteAt(at);
+            line += byteAt(at + 1);
+            pendingFrom = x;
+            at += 2;
+            break;
+        default: {  // an absolute run, padded to a whole 16-bit word
+            const uint64_t bytes = fourBit ? (second + 1u) / 2 : second;
+            if (length - at < bytes) {
+                dropPending();
+                return;
+            }
+            const uint64_t from = at;
+            put(second, [&](int64_t i) -> uint8_t {
+                const uint8_t b = byteAt(from + static_cast<uint64_t>(fourBit ? i / 2 : i));
+                return fourBit ? (i % 2 == 0 ? b >> 4 : b & 0xF) : b;
+            });
+            at += std::min<uint64_t>(length - at, (bytes + 1) & ~uint64_t{1});
+            break;
+        }
+        }
+    }
+}
+
+}  // namespace layer
