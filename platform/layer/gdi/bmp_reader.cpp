@@ -216,13 +216,14 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
         // The platform loads a run-length bitmap whatever its codes hold, but
         // decodes nothing of a top-down one, of one with no image size, or of
         // one whose depth is not the compression's own: that is all index 0.
-        std::vector<uint8_t> indices(static_cast<size_t>(width * rows), 0);
+        image.pixels.resize(static_cast<size_t>(width * rows), 0);
         const bool fourBit = compression == COMPRESSION_RLE4;
         if (!topDown && imageSize != 0 && bitCount == (fourBit ? 4u : 8u))
-            DecodeRunLength(bytes.subspan(pixelOffset), imageSize, fourBit, width, rows, indices);
-        image.pixels.reserve(indices.size());
-        for (uint8_t index : indices)
-            image.pixels.push_back(paletted ? paletteColor(index) : 0);
+            DecodeRunLength(
+                bytes.subspan(pixelOffset), imageSize, fourBit, width, rows, image.pixels);
+        if (paletted)
+            for (uint32_t& pixel : image.pixels)
+                pixel = paletteColor(pixel);
         return {std::move(image), nullptr};
     }
     image.pixels.resize(static_cast<size_t>(width * rows));

@@ -10,7 +10,7 @@
 namespace layer {
 
 void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourBit,
-    int64_t width, int64_t rows, std::span<uint8_t> indices)
+    int64_t width, int64_t rows, std::span<uint32_t> indices)
 {
     auto byteAt = [codes](uint64_t at) -> uint8_t { return at < codes.size() ? codes[at] : 0; };
     uint64_t at = 0;
@@ -19,11 +19,11 @@ void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourB
     auto row = [&] { return indices.subspan(static_cast<size_t>((rows - 1 - line) * width)); };
     auto dropPending = [&] {
         if (line < rows && pendingFrom < width)
-            std::fill(row().begin() + pendingFrom, row().begin() + std::min(x, width), uint8_t{0});
+            std::fill(row().begin() + pendingFrom, row().begin() + std::min(x, width), 0u);
     };
     // Writes count pixels from x on; pixel(i) is the i-th of them.
     auto put = [&](int64_t count, auto pixel) {
-        const std::span<uint8_t> out = row();
+        const std::span<uint32_t> out = row();
         for (int64_t i = 0; i < count && x + i < width; ++i)
             out[static_cast<size_t>(x + i)] = pixel(i);
         x += count;

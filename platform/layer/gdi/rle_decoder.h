@@ -12,6 +12,6 @@ namespace layer {
 // bottom. Bytes past the end of `codes` read as 0, as the platform's loader
 // reads the zeros after a file whose image size claims more than it holds.
 void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourBit,
-    int64_t width, int64_t rows, std::span<uint8_t> indices);
+    int64_t width, int64_t rows, std::span<uint32_t> indices);
 
 }  // namespace layer
