@@ -1,16 +1,15 @@
 // The platform's decoder, as seen from outside: runs are clipped at the row's
 // end rather than wrapped, pixels no code reaches keep index 0, and the
 // pixels written since the last end of line, delta or end of bitmap are
-// dropped when the data ends (or an absolute run cannot finish) before the
-// next of those codes.
+// dropped when the data ends before the next of those codes.
 #include "platform/layer/gdi/rle_decoder.h"
 
 #include <algorithm>
 
 namespace layer {
 
-void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourBit,
-    int64_t width, int64_t rows, std::span<uint32_t> indices)
+void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourBit, int64_t width,
+    int64_t rows, std::span<uint32_t> indices)
 {
     auto byteAt = [codes](uint64_t at) -> uint8_t { return at < codes.size() ? codes[at] : 0; };
     uint64_t at = 0;
@@ -50,22 +49,19 @@ void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourB
             break;
         case 1:  // end of bitmap
             return;
-        case 2:  // delta: right, then up
-            if (length - at < 2) {
-                dropPending();
+        case 2:  // delta: right, then up; the line's pixels so far are delivered
+            pendingFrom = x;  // even when the delta itself is cut short
+            if (length - at < 2)
                 return;
-            }
             x += byteAt(at);
             line += byteAt(at + 1);
             pendingFrom = x;
             at += 2;
             break;
-        default: {  // an absolute run, padded to a whole 16-bit word
+        default: {
+            // An absolute run, padded to a whole 16-bit word. One that the
+            // data cuts short is dropped with its line at the next turn.
             const uint64_t bytes = fourBit ? (second + 1u) / 2 : second;
-            if (length - at < bytes) {
-                dropPending();
-                return;
-            }
             const uint64_t from = at;
             put(second, [&](int64_t i) -> uint8_t {
                 const uint8_t b = byteAt(from + static_cast<uint64_t>(fourBit ? i / 2 : i));
