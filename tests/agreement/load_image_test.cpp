@@ -107,6 +107,7 @@ TEST(LoadImage, DecodesRunLengthFilesAsTheirUncompressedTwins)
     // The twin's shape (4 bits: 4-bit codes, else 8-bit), the codes, the
     // indices, and the header's image size (-1: the codes' own size).
     const std::tuple<bmptest::BmpShape, std::vector<uint8_t>, std::string, int64_t> cases[] = {
+        // Runs past the row end, deltas past the last column and row: clipped.
         {at8, {6, 1, 2, 2, 0, 0, 0, 6, 4, 5, 6, 7, 8, 9, 0, 1}, "0000 4567 1111", -1},
         {at8, {1, 1, 0, 2, 9, 0, 1, 2, 0, 0, 1, 3, 0, 2, 0, 9, 4, 4, 0, 1}, "0000 3000 1000", -1},
         {at8, {2, 1, 0, 4, 5, 6}, "0000 0000 0000", -1},  // an absolute run cut short
@@ -115,8 +116,8 @@ TEST(LoadImage, DecodesRunLengthFilesAsTheirUncompressedTwins)
         {at8, {4, 1, 0, 0, 2, 2, 0, 2, 1, 0, 1, 3, 0, 0, 4, 4, 0, 1}, "0000 2203 1111", 16},
         {at8, {4, 1, 0, 1}, "0000 0000 0000", 0},
         {at8, {4, 1, 0, 0, 0, 4, 5, 6}, "0000 5600 1111", 1000},  // zeros after the file
-        {{4, -3, 8, 0, 40, table}, {4, 1, 0, 1}, "0000 0000 0000", -1},
-        {{4, 3, 24, 0, 40, table}, {4, 1, 0, 1}, "0000 0000 0000", -1},
+        {{4, -3, 8, 0, 40, table}, {4, 1, 0, 1}, "0000 0000 0000", -1},  // top-down
+        {{4, 3, 24, 0, 40, table}, {4, 1, 0, 1}, "0000 0000 0000", -1},  // at 24 bits
         {{7, 3, 4, 0, 40, table},
             {9, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 2, 0x89, 0, 0, 1, 0x10, 0, 2, 1, 0, 3, 0x23,
                 0, 1},
@@ -132,7 +133,7 @@ TEST(LoadImage, DecodesRunLengthFilesAsTheirUncompressedTwins)
         std::vector<uint32_t> indices;
         for (char digit : digits)
             if (digit != ' ')
-                indices.push_back(std::stoul(std::string(1, digit), nullptr, 16));
+                indices.push_back(digit - '0');
         // The twin's headers and table, then the codes.
         const std::vector<uint8_t> twinFile = BuildBmp(twin, indices, true);
         std::vector<uint8_t> file(twinFile.begin(), twinFile.begin() + 14 + 40 + 4 * 16);
