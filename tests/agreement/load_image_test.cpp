@@ -120,7 +120,7 @@ TEST(LoadImage, DecodesRunLengthFilesAsTheirUncompressedTwins)
         {{4, 3, 24, 0, 40, table}, {4, 1, 0, 1}, "0000 0000 0000", -1},  // at 24 bits
         {{7, 3, 4, 0, 40, table},
             {9, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 2, 0x89, 0, 0, 1, 0x10, 0, 2, 1, 0, 3, 0x23,
-                0, 1},
+                0, 0, 2, 0x55, 0, 1},
             "1023200 3456789 1212121", -1},
         // Every code; also the test program's resource RUN_LENGTH.
         {at8, {4, 1, 0, 0, 0, 3, 5, 6, 7, 0, 1, 2, 0, 0, 1, 3, 0, 2, 2, 0, 1, 4, 0, 1},

@@ -17,7 +17,7 @@ void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourB
     int64_t pendingFrom = 0;  // where this line's undelivered pixels begin
     auto row = [&] { return indices.subspan(static_cast<size_t>((rows - 1 - line) * width)); };
     auto dropPending = [&] {
-        if (line < rows && pendingFrom < width)
+        if (pendingFrom < width)
             std::fill(row().begin() + pendingFrom, row().begin() + std::min(x, width), 0u);
     };
     // Writes count pixels from x on; pixel(i) is the i-th of them.
