@@ -6,6 +6,8 @@
 
 #include "platform/layer/gdi/rle_decoder.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
 
 namespace layer {
@@ -215,15 +217,17 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
     if (runLength) {
         // The platform loads a run-length bitmap whatever its codes hold, but
         // decodes nothing of a top-down one, of one with no image size, or of
-        // one whose depth is not the compression's own: that is all index 0.
-        image.pixels.resize(static_cast<size_t>(width * rows), 0);
+        // one whose depth is not the compression's own: that is all entry 0,
+        // or black without a colour table. A file of a hundred bytes may ask
+        // for the largest bitmap there is: one pass fills it, no other.
+        std::array<uint32_t, 256> colors{};
+        std::copy_n(
+            palette.begin(), std::min<size_t>(palette.size(), colors.size()), colors.begin());
+        image.pixels.assign(static_cast<size_t>(width * rows), colors[0]);
         const bool fourBit = compression == COMPRESSION_RLE4;
         if (!topDown && imageSize != 0 && bitCount == (fourBit ? 4u : 8u))
             DecodeRunLength(
-                bytes.subspan(pixelOffset), imageSize, fourBit, width, rows, image.pixels);
-        if (paletted)
-            for (uint32_t& pixel : image.pixels)
-                pixel = paletteColor(pixel);
+                bytes.subspan(pixelOffset), imageSize, fourBit, width, rows, colors, image.pixels);
         return {std::move(image), nullptr};
     }
     image.pixels.resize(static_cast<size_t>(width * rows));

@@ -1,5 +1,5 @@
 // The platform's decoder, as seen from outside: runs are clipped at the row's
-// end rather than wrapped, pixels no code reaches keep index 0, and the
+// end rather than wrapped, pixels no code reaches keep entry 0, and the
 // pixels written since the last end of line, delta or end of bitmap are
 // dropped when the data ends before the next of those codes.
 #include "platform/layer/gdi/rle_decoder.h"
@@ -9,22 +9,22 @@
 namespace layer {
 
 void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourBit, int64_t width,
-    int64_t rows, std::span<uint32_t> indices)
+    int64_t rows, std::span<const uint32_t, 256> colors, std::span<uint32_t> pixels)
 {
     auto byteAt = [codes](uint64_t at) -> uint8_t { return at < codes.size() ? codes[at] : 0; };
     uint64_t at = 0;
     int64_t x = 0, line = 0;  // line 0 is the bottom row
     int64_t pendingFrom = 0;  // where this line's undelivered pixels begin
-    auto row = [&] { return indices.subspan(static_cast<size_t>((rows - 1 - line) * width)); };
+    auto row = [&] { return pixels.subspan(static_cast<size_t>((rows - 1 - line) * width)); };
     auto dropPending = [&] {
         if (pendingFrom < width)
-            std::fill(row().begin() + pendingFrom, row().begin() + std::min(x, width), 0u);
+            std::fill(row().begin() + pendingFrom, row().begin() + std::min(x, width), colors[0]);
     };
     // Writes count pixels from x on; pixel(i) is the i-th of them.
     auto put = [&](int64_t count, auto pixel) {
         const std::span<uint32_t> out = row();
         for (int64_t i = 0; i < count && x + i < width; ++i)
-            out[static_cast<size_t>(x + i)] = pixel(i);
+            out[static_cast<size_t>(x + i)] = colors[pixel(i)];
         x += count;
     };
 
