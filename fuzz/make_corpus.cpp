@@ -1,7 +1,8 @@
 // Writes the fuzzers' seed corpus: small valid BMPs of every depth and
 // header, and hostile ones (cut short at each header boundary, sizes that
 // are huge, negative or overflow, colour counts past the data, compressions
-// that are not read, offsets that point anywhere).
+// that are not read, run-length codes that end early or point outside the
+// picture, offsets that point anywhere).
 //   make_fuzz_corpus fuzz/corpus
 // writes load_image_file/ and palette_file/ (.bmp files) and resource/
 // (RT_BITMAP data: the info header without the file header).
@@ -113,16 +114,16 @@ Bytes Cut(Bytes bytes, size_t length)
     return bytes;
 }
 
-// RLE8 data that the reader does not decode: runs, an escape, end of bitmap.
-Bytes Rle8(bool fileHeader)
+// Run-length data: the codes after a 16-entry table, and the image size
+// the header gives them (-1: the codes' own size).
+Bytes RunLength(bool fileHeader, Bmp bmp, std::vector<uint8_t> codes, int64_t imageSize = -1)
 {
-    Bmp bmp;
-    bmp.bitCount = 8;
-    bmp.compression = BI_RLE8;
+    bmp.colorsUsed = bmp.tableEntries = 16;
     bmp.pixelBytes = 0;
     Bytes out = Build(bmp, fileHeader);
-    for (uint8_t b : {3, 1, 2, 2, 0, 0, 5, 7, 0, 0, 0, 1})
-        out.push_back(b);
+    out.insert(out.end(), codes.begin(), codes.end());
+    const size_t h = fileHeader ? 14 : 0;
+    Put(out, h + 20, imageSize < 0 ? codes.size() : static_cast<uint64_t>(imageSize), 4);
     if (fileHeader)
         Put(out, 2, out.size(), 4);
     return out;
@@ -184,9 +185,36 @@ std::vector<Seed> Seeds(bool fileHeader)
     add("colors_used_max", {.bitCount = 8, .colorsUsed = 0xFFFFFFFF, .tableEntries = 4});
     add("valid_24bit_with_colour_table", {.colorsUsed = 2, .tableEntries = 2});
 
+    // Run-length codes, 5 x 3: every code, then what the platform loads all
+    // the same (pixels no code reaches are index 0), then too large a size.
+    auto rle = [&](const std::string& name, Bmp bmp, std::vector<uint8_t> codes,
+                   int64_t imageSize = -1) {
+        seeds.push_back({name, RunLength(fileHeader, bmp, std::move(codes), imageSize)});
+    };
+    const Bmp rle8{.bitCount = 8, .compression = BI_RLE8};
+    const Bmp rle4{.bitCount = 4, .compression = BI_RLE4};
+    rle("valid_rle8", rle8, {3, 1, 2, 9, 0, 0, 0, 3, 4, 5, 6, 0, 0, 2, 1, 1, 1, 8, 0, 1});
+    rle("valid_rle4", rle4, {5, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 0, 0, 0, 2, 2, 0, 3, 0x9A,
+                                0, 1});
+    rle("lenient_rle8_runs_cross_the_row_end", rle8,
+        {9, 1, 2, 2, 0, 0, 0, 7, 1, 2, 3, 4, 5, 6, 7, 0, 0, 1});
+    rle("lenient_rle4_runs_cross_the_row_end", rle4, {9, 0x12, 0, 0, 0, 7, 0x12, 0x34, 0x56, 0x70,
+                                                         0, 1});
+    rle("lenient_rle8_delta_past_the_last_column", rle8, {1, 1, 0, 2, 200, 0, 3, 3, 0, 0, 0, 1});
+    rle("lenient_rle8_delta_past_the_last_row", rle8, {1, 1, 0, 2, 0, 200, 3, 3, 0, 1});
+    rle("lenient_rle8_absolute_run_past_the_data", rle8, {5, 1, 0, 0, 2, 2, 0, 9, 1, 2});
+    rle("lenient_rle8_no_end_of_bitmap", rle8, {5, 1, 0, 0, 5, 2, 0, 0, 2, 3});
+    rle("lenient_rle8_image_size_zero", rle8, {5, 1, 0, 1}, 0);
+    rle("lenient_rle8_image_size_short", rle8, {5, 1, 0, 0, 5, 2, 0, 1}, 4);
+    rle("lenient_rle8_image_size_past_the_file", rle8, {5, 1, 0, 0, 0, 4, 9, 8}, 0xFFFFFFFF);
+    rle("lenient_rle8_top_down", {.height = -3, .bitCount = 8, .compression = BI_RLE8},
+        {5, 1, 0, 1});
+    rle("lenient_rle8_at_4_bits", {.bitCount = 4, .compression = BI_RLE8}, {5, 1, 0, 1});
+    rle("lenient_rle4_at_24_bits", {.compression = BI_RLE4}, {5, 1, 0, 1});
+    rle("rle8_size_past_the_cap", {.width = 16385, .bitCount = 8, .compression = BI_RLE8},
+        {0, 1});
+
     // Compressions the reader does not decode, and masks it cannot use.
-    seeds.push_back({"rle8", Rle8(fileHeader)});
-    add("rle4", {.bitCount = 4, .compression = BI_RLE4, .pixelBytes = 8});
     add("jpeg", {.bitCount = 0, .compression = BI_JPEG, .pixelBytes = 32});
     add("png", {.bitCount = 0, .compression = BI_PNG, .pixelBytes = 32});
     add("compression_unknown", {.compression = 0xFFFFFFFF});

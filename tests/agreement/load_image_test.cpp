@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -95,6 +96,64 @@ TEST(LoadImage, ReadsEveryBitDepthOfAFileAndShrinksIt)
                     c.tolerance)
                     << "pixel " << i << std::hex << ": " << pixels[i] << " for " << c.expected[i];
     }
+}
+
+// Run-length files against their uncompressed twins, pixel for pixel: each
+// row gives the codes and the palette indices (top row first) the platform
+// decodes from them. Entry 0 is not black, so pixels no code reaches show.
+TEST(LoadImage, DecodesRunLengthFilesAsTheirUncompressedTwins)
+{
+    std::vector<uint32_t> table;
+    for (uint32_t i = 0; i < 16; ++i)
+        table.push_back(0x102030 + i * 0x0E0C0A);
+    const bmptest::BmpShape at8{4, 3, 8, 0, 40, table};
+    // The twin's shape (4 bits: 4-bit codes, else 8-bit), the codes, the
+    // indices, and the header's image size (-1: the codes' own size).
+    const std::tuple<bmptest::BmpShape, std::vector<uint8_t>, std::string, int64_t> cases[] = {
+        // Runs past the row end, deltas past the last column and row: clipped.
+        {at8, {6, 1, 2, 2, 0, 0, 0, 6, 4, 5, 6, 7, 8, 9, 0, 1}, "0000 4567 1111", -1},
+        {at8, {1, 1, 0, 2, 9, 0, 1, 2, 0, 0, 1, 3, 0, 2, 0, 9, 4, 4, 0, 1}, "0000 3000 1000", -1},
+        {at8, {2, 1, 0, 4, 5, 6}, "0000 0000 0000", -1},  // an absolute run cut short
+        {at8, {2, 1, 0, 2, 1}, "0000 0000 1100", -1},  // a delta cut short
+        // The line the data or the image size cuts short is dropped.
+        {at8, {4, 1, 0, 0, 2, 2, 0, 2, 1, 0, 1, 3, 0, 0, 4, 4, 0, 1}, "0000 2203 1111", 16},
+        {at8, {4, 1, 0, 1}, "0000 0000 0000", 0},
+        {at8, {4, 1, 0, 0, 0, 4, 5, 6}, "0000 5600 1111", 1000},  // zeros after the file
+        {{4, -3, 8, 0, 40, table}, {4, 1, 0, 1}, "0000 0000 0000", -1},  // top-down
+        {{4, 3, 24, 0, 40, table}, {4, 1, 0, 1}, "0000 0000 0000", -1},  // at 24 bits
+        {{7, 3, 4, 0, 40, table},
+            {9, 0x12, 0, 0, 0, 5, 0x34, 0x56, 0x70, 0, 2, 0x89, 0, 0, 1, 0x10, 0, 2, 1, 0, 3, 0x23,
+                0, 0, 2, 0x55, 0, 1},
+            "1023200 3456789 1212121", -1},
+        // Every code; also the test program's resource RUN_LENGTH.
+        {at8, {4, 1, 0, 0, 0, 3, 5, 6, 7, 0, 1, 2, 0, 0, 1, 3, 0, 2, 2, 0, 1, 4, 0, 1},
+            "3004 5672 1111", -1},
+    };
+    bmptest::TempFolder folder;
+    std::vector<uint32_t> expected;
+    for (const auto& [twin, codes, digits, imageSize] : cases) {
+        SCOPED_TRACE(digits);
+        std::vector<uint32_t> indices;
+        for (char digit : digits)
+            if (digit != ' ')
+                indices.push_back(digit - '0');
+        // The twin's headers and table, then the codes.
+        const std::vector<uint8_t> twinFile = BuildBmp(twin, indices, true);
+        std::vector<uint8_t> file(twinFile.begin(), twinFile.begin() + 14 + 40 + 4 * 16);
+        file.insert(file.end(), codes.begin(), codes.end());
+        bmptest::Put(file, 2, static_cast<uint32_t>(file.size()), 4);
+        bmptest::Put(file, 30, twin.bitCount == 4 ? 2 : 1, 4);
+        bmptest::Put(file, 34, static_cast<uint32_t>(imageSize < 0 ? codes.size() : imageSize), 4);
+        const int width = twin.width, height = std::abs(twin.height);
+        expected = TakePixels(
+            LoadFile(folder.Write("twin.bmp", twinFile)), width, height, twin.bitCount);
+        EXPECT_EQ(TakePixels(LoadFile(folder.Write("rle.bmp", file)), width, height, twin.bitCount),
+            expected);
+    }
+    EXPECT_EQ(TakePixels(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), "RUN_LENGTH",
+                             IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)),
+                  4, 3, 8),
+        expected);
 }
 
 TEST(LoadImage, WhatIsNotABitmapGivesNull)

@@ -1,9 +1,13 @@
-// Reads uncompressed BMPs: 1, 4, 8, 16, 24 and 32 bits per pixel, BI_RGB and
-// BI_BITFIELDS, rows bottom-up or top-down, with core (12-byte), 40-, 108- and
-// 124-byte info headers. Every offset is checked against the data in 64-bit
-// arithmetic before it is read.
+// Reads BMPs: 1, 4, 8, 16, 24 and 32 bits per pixel, BI_RGB and BI_BITFIELDS,
+// rows bottom-up or top-down, and BI_RLE8 and BI_RLE4 (rle_decoder.cpp), with
+// core (12-byte), 40-, 108- and 124-byte info headers. Every offset is checked
+// against the data in 64-bit arithmetic before it is read.
 #include "platform/layer/gdi/bmp_reader.h"
 
+#include "platform/layer/gdi/rle_decoder.h"
+
+#include <algorithm>
+#include <array>
 #include <bit>
 
 namespace layer {
@@ -15,6 +19,8 @@ constexpr uint32_t INFO_HEADER_SIZE = 40;
 constexpr uint32_t V4_HEADER_SIZE = 108;
 constexpr uint32_t V5_HEADER_SIZE = 124;
 constexpr uint32_t COMPRESSION_RGB = 0;
+constexpr uint32_t COMPRESSION_RLE8 = 1;
+constexpr uint32_t COMPRESSION_RLE4 = 2;
 constexpr uint32_t COMPRESSION_BITFIELDS = 3;
 
 uint16_t U16(const uint8_t* p)
@@ -105,7 +111,7 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
 
     const bool core = headerSize == CORE_HEADER_SIZE;
     int64_t width, height;
-    uint32_t planes, bitCount, compression = COMPRESSION_RGB, colorsUsed = 0;
+    uint32_t planes, bitCount, compression = COMPRESSION_RGB, colorsUsed = 0, imageSize = 0;
     if (core) {
         width = U16(header + 4);
         height = U16(header + 6);
@@ -117,6 +123,7 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
         planes = U16(header + 12);
         bitCount = U16(header + 14);
         compression = U32(header + 16);
+        imageSize = U32(header + 20);
         colorsUsed = U32(header + 32);
     }
 
@@ -136,7 +143,8 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
         return Fail("unsupported bit depth");
     if (core && bitCount != 24 && !paletted)
         return Fail("unsupported bit depth");
-    if (compression != COMPRESSION_RGB && compression != COMPRESSION_BITFIELDS)
+    const bool runLength = compression == COMPRESSION_RLE8 || compression == COMPRESSION_RLE4;
+    if (compression != COMPRESSION_RGB && compression != COMPRESSION_BITFIELDS && !runLength)
         return Fail("unsupported compression");
     if (compression == COMPRESSION_BITFIELDS && bitCount != 16 && bitCount != 32)
         return Fail("bit fields need 16 or 32 bits per pixel");
@@ -187,7 +195,7 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
     }
 
     const uint64_t stride = (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;
-    if (stride * static_cast<uint64_t>(rows) > size - pixelOffset)
+    if (!runLength && stride * static_cast<uint64_t>(rows) > size - pixelOffset)
         return Fail("truncated pixel data");
 
     std::vector<uint32_t> palette;
@@ -206,6 +214,22 @@ BmpResult DecodeBmp(std::span<const uint8_t> bytes, BmpContainer container)
     image.width = static_cast<int32_t>(width);
     image.height = static_cast<int32_t>(rows);
     image.bitsPerPixel = static_cast<int>(bitCount);
+    if (runLength) {
+        // The platform loads a run-length bitmap whatever its codes hold, but
+        // decodes nothing of a top-down one, of one with no image size, or of
+        // one whose depth is not the compression's own: that is all entry 0,
+        // or black without a colour table. A file of a hundred bytes may ask
+        // for the largest bitmap there is: one pass fills it, no other.
+        std::array<uint32_t, 256> colors{};
+        std::copy_n(
+            palette.begin(), std::min<size_t>(palette.size(), colors.size()), colors.begin());
+        image.pixels.assign(static_cast<size_t>(width * rows), colors[0]);
+        const bool fourBit = compression == COMPRESSION_RLE4;
+        if (!topDown && imageSize != 0 && bitCount == (fourBit ? 4u : 8u))
+            DecodeRunLength(
+                bytes.subspan(pixelOffset), imageSize, fourBit, width, rows, colors, image.pixels);
+        return {std::move(image), nullptr};
+    }
     image.pixels.resize(static_cast<size_t>(width * rows));
     for (int64_t stored = 0; stored < rows; ++stored) {
         const uint8_t* source = data + pixelOffset + static_cast<uint64_t>(stored) * stride;

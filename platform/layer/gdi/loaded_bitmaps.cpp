@@ -4,6 +4,8 @@
 #include "platform/layer/gdi/gdi_internal.h"
 #include "platform/layer/gdi/objects.h"
 
+#include <algorithm>
+
 namespace layer {
 
 HBITMAP CreateDibSectionOf(const BmpImage& image, int32_t width, int32_t height)
@@ -14,8 +16,16 @@ HBITMAP CreateDibSectionOf(const BmpImage& image, int32_t width, int32_t height)
         return nullptr;
     // The DIB section takes the picture's own depth, scaled or not.
     bitmap->bitsPerPixel = image.bitsPerPixel;
-    // Nearest neighbour.
     const gdi::Canvas canvas = bitmap->GetCanvas();
+    // At its own size, row by row: a run-length file of a hundred bytes may
+    // ask for the largest bitmap there is.
+    if (width == image.width && height == image.height) {
+        for (int32_t y = 0; y < height; ++y)
+            std::copy_n(image.pixels.begin() + int64_t{y} * width, width,
+                reinterpret_cast<uint32_t*>(canvas.Row(y)));
+        return handle;
+    }
+    // Nearest neighbour.
     for (int32_t y = 0; y < height; ++y) {
         const auto sy = static_cast<int32_t>(int64_t{y} * image.height / height);
         auto* row = reinterpret_cast<uint32_t*>(canvas.Row(y));
