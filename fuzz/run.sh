@@ -22,8 +22,10 @@ for target in load_image_file palette_file resource; do
   mkdir -p "$build/work/$target"
   log="$build/$target.log"
   # -close_fd_mask=2 silences the layer's refusal lines; findings still come
-  # through the sanitizers' report channel.
-  "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len=16384 -timeout=10 \
+  # through the sanitizers' report channel. A hundred-byte run-length file
+  # may declare a bitmap at the reader's size cap, whose loads take up to
+  # half a minute under the sanitizers: slow, not hung, so the timeout is 60 s.
+  "$build/fuzz/${target}_fuzzer" -max_total_time="$seconds" -max_len=16384 -timeout=60 \
     -rss_limit_mb=2048 -close_fd_mask=2 -dict=fuzz/bmp.dict -print_final_stats=1 \
     -artifact_prefix="$build/" "$build/work/$target" "fuzz/corpus/$target" >"$log" 2>&1
   result=$?
