@@ -133,6 +133,8 @@ private:
     bool OpenWindow(const char* operation, int width, int height);
     void CloseWindow();
     bool FitTexture(int width, int height, const char* operation);
+    // The window and its picture for frames of this size; on failure neither.
+    bool OpenScreen(const char* operation, int width, int height);
     void UseVsync(bool on);
     // Alt+Enter or F11 on this key event (auto-repeats included).
     static bool TogglesWindow(const SDL_KeyboardEvent& key);
@@ -344,17 +346,22 @@ bool SdlBackend::FitTexture(int width, int height, const char* operation)
     return true;
 }
 
+bool SdlBackend::OpenScreen(const char* operation, int width, int height)
+{
+    if (OpenWindow(operation, width, height) && FitTexture(width, height, operation))
+        return true;
+    CloseWindow();
+    return false;
+}
+
 bool SdlBackend::SetDisplayMode(int width, int height)
 {
     if (!started_ || width <= 0 || height <= 0)
         return false;
     bool switched = false;
     WithDisplay([&] {
-        if (!OpenWindow("SetDisplayMode", width, height)
-            || !FitTexture(width, height, "SetDisplayMode")) {
-            CloseWindow();
+        if (!OpenScreen("SetDisplayMode", width, height))
             return;
-        }
         // A mode switch blanks the screen.
         UseVsync(false);
         SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
@@ -393,8 +400,7 @@ void SdlBackend::Present(
         if (renderer_ == nullptr) {
             if (windowRefused_)
                 return;
-            if (!OpenWindow("Flip", width, height) || !FitTexture(width, height, "Flip")) {
-                CloseWindow();
+            if (!OpenScreen("Flip", width, height)) {
                 windowRefused_ = true;
                 return;
             }
@@ -499,10 +505,7 @@ void SdlBackend::ToggleWindow()
     const int width = textureWidth_;
     const int height = textureHeight_;
     CloseWindow();
-    if (!OpenWindow("Flip", width, height) || !FitTexture(width, height, "Flip")) {
-        CloseWindow();
-        windowRefused_ = true;
-    }
+    windowRefused_ = !OpenScreen("Flip", width, height);
 }
 
 void SdlBackend::ShowPointer(bool visible)

@@ -21,30 +21,31 @@ mergeInto(LibraryManager.library, {
     return match ? [111 + Number(match[1])] : (named[code] || []);
   },
 
-  // The arrow keys and Escape that the pads hold now, read at each call so
-  // that a key's state is the pad's at the moment the program asks. Pads
-  // with the standard mapping give the d-pad (buttons 12 to 15), Back (8)
-  // and B (1); every pad's first two axes count as the arrows beyond a dead
-  // zone, for a stick or a d-pad reported as axes.
-  $webPadKeys: function() {
+  // Whether a pad holds the virtual key now, read at each call so that a
+  // key's state is the pad's at the moment the program asks; nothing is kept
+  // or built for it. Pads with the standard mapping give the d-pad (buttons
+  // 12 to 15), Back (8) and B (1); every pad's first two axes count as the
+  // arrows beyond a dead zone, for a stick or a d-pad reported as axes.
+  $webPadHolds: function(virtualKey) {
     let pads = [];
     try {
       pads = navigator.getGamepads ? navigator.getGamepads() : [];
     } catch (error) {  // a permissions policy may forbid pads to the page
     }
-    const keys = [], DEAD_ZONE = 0.5;
+    const DEAD_ZONE = 0.5;
     for (const pad of pads) {
       if (!pad || !pad.connected) continue;
       const buttons = pad.mapping == 'standard' ? pad.buttons : [];
       const pressed = index => !!(buttons[index] && buttons[index].pressed);
       const x = pad.axes[0] || 0, y = pad.axes[1] || 0;
-      if (pressed(14) || x < -DEAD_ZONE) keys.push(37);
-      if (pressed(12) || y < -DEAD_ZONE) keys.push(38);
-      if (pressed(15) || x > DEAD_ZONE) keys.push(39);
-      if (pressed(13) || y > DEAD_ZONE) keys.push(40);
-      if (pressed(8) || pressed(1)) keys.push(27);
+      if (virtualKey == 37 ? pressed(14) || x < -DEAD_ZONE
+          : virtualKey == 38 ? pressed(12) || y < -DEAD_ZONE
+          : virtualKey == 39 ? pressed(15) || x > DEAD_ZONE
+          : virtualKey == 40 ? pressed(13) || y > DEAD_ZONE
+          : virtualKey == 27 && (pressed(8) || pressed(1)))
+        return true;
     }
-    return keys;
+    return false;
   },
 
   // False without a canvas that has a 2D context. Writes the canvas's size
@@ -200,15 +201,14 @@ mergeInto(LibraryManager.library, {
     }));
   },
 
-  web_key_held__deps: ['$webPadKeys'],
+  web_key_held__deps: ['$webPadHolds'],
   web_key_held: function(virtualKey) {
     const state = Module['webScreen'];
-    const pad = state.pads ? webPadKeys() : [];
-    if (pad.length && state.controls) state.controls.hidden = true;  // a pad has taken over
+    const pad = state.pads && webPadHolds(virtualKey);
+    if (pad && state.controls) state.controls.hidden = true;  // a pad has taken over
     const tapped = state.tapped[virtualKey];
     state.tapped[virtualKey] = 0;
-    return state.keys[virtualKey] > 0 || state.touched[virtualKey] > 0 || tapped > 0 ||
-      pad.includes(virtualKey);
+    return state.keys[virtualKey] > 0 || state.touched[virtualKey] > 0 || tapped > 0 || pad;
   },
 
   web_show_pointer: function(visible) {
