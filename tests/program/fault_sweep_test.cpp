@@ -140,9 +140,9 @@ const Fault FAULTS[] = {
     {"PrimaryLost", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA Restore CreateCompatibleDC",
         PICTURE_BACK, {PRIMARY, 0, 11}},
     {"ModeBack", "Flip", 2, 0, "Restore GetForegroundWindow SetDisplayMode Restore GetModuleHandleA",
-        PICTURE_BACK, {AWAY, BACK, PRIMARY, 0, 11}},
+        PICTURE_BACK, {AWAY, BACK}},
     {"StillAway", "Flip", 2, 0, "Restore GetForegroundWindow PeekMessageA", FRAMES_UNSEEN,
-        {AWAY, PRIMARY, 0, 11}},
+        {AWAY}},
     {"ReloadFails", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA LoadImageA", NO_TILES,
         {PRIMARY, 0, 11}, {"LoadImageA", 13, 1}},
     // Tiles lost without the primary: the flip does not tell, nothing looks.

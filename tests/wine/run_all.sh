@@ -26,17 +26,17 @@ headers=$(x86_64-w64-mingw32-objdump -p "$exe") || { fail "tilescroll.exe was bu
 # Debian's wine script prefers the 32-bit loader wherever it is installed, so
 # each width names its own loader.
 case $(sed -n 's/.*file format //p' <<<"$headers" | head -n 1) in
-  pei-i386) arch=wine-i686 form='PE32)' width=32-bit loader=/usr/lib/wine/wine ;;
-  pei-x86-64) arch=wine-x64 form='PE32+)' width=64-bit loader=/usr/lib/wine/wine64 ;;
+  pei-i386) arch=wine-i686 form=PE32 width=32-bit loader=/usr/lib/wine/wine ;;
+  pei-x86-64) arch=wine-x64 form=PE32+ width=64-bit loader=/usr/lib/wine/wine64 ;;
   *) fail "tilescroll.exe is a Windows executable for x86"; finish ;;
 esac
 
 echo "==== $arch: the executable"
 dlls=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr '[:lower:]' '[:upper:]' | sort | paste -sd ' ')
-grep -q "^Magic.*($form" <<<"$headers" && grep -q 'Subsystem.*Windows GUI' <<<"$headers" &&
+grep -q "^Magic.*($form)" <<<"$headers" && grep -q 'Subsystem.*Windows GUI' <<<"$headers" &&
   ! tr ' ' '\n' <<<"$dlls" | grep -q -v -x -E 'KERNEL32.DLL|USER32.DLL|GDI32.DLL|DDRAW.DLL|MSVCRT.DLL' &&
-  pass "tilescroll.exe is a $width Windows GUI program (${form%)}) importing only system DLLs: $dlls" ||
-  fail "tilescroll.exe is a $width Windows GUI program (${form%)}) importing only system DLLs: $dlls"
+  pass "tilescroll.exe is a $width Windows GUI program ($form) importing only system DLLs: $dlls" ||
+  fail "tilescroll.exe is a $width Windows GUI program ($form) importing only system DLLs: $dlls"
 # Its icon and version information, as Explorer shows them.
 while read -r verdict line; do
   [ "$verdict" = PASS ] && pass "$line" || fail "$line"

@@ -228,6 +228,8 @@ Surface* FindSurface(const IDirectDrawSurface* surface);
 
 // The live primary surface of any DirectDraw object, or null.
 Surface* LivePrimary();
+// Every live surface's memory taken, as when the display stops being ours.
+void MarkEverySurfaceLost();
 // Ends every live surface and palette that this object made.
 void EndObjectsOf(const DirectDrawObject* owner);
 

@@ -131,6 +131,12 @@ Surface* LivePrimary()
     return nullptr;
 }
 
+void MarkEverySurfaceLost()
+{
+    for (const std::unique_ptr<Surface>& surface : State().surfaces.live)
+        surface->MarkLost();
+}
+
 void EndObjectsOf(const DirectDrawObject* owner)
 {
     // Ending takes each out of the live ones, so they are listed first; a

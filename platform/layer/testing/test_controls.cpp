@@ -111,8 +111,10 @@ void MarkSurfaceLost(IDirectDrawSurface* surface)
 
 void SwitchAwayFromDisplay(bool away)
 {
-    if (away)
+    if (away) {
+        MarkEverySurfaceLost();
         RestoreDesktopMode();
+    }
     SetForegroundElsewhere(away);
 }
 

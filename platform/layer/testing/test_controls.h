@@ -79,9 +79,10 @@ void OnFlip(std::function<void()> hook);
 // The surface's memory is undefined until Restore; operations answer
 // DDERR_SURFACELOST meanwhile.
 void MarkSurfaceLost(IDirectDrawSurface* surface);
-// The user switches to another program (true): its window goes in front and
-// the desktop gets its own mode back, as the platform does for an exclusive
-// display; or back to ours (false), which leaves the mode as it is.
+// The user switches to another program (true): its window goes in front,
+// every surface is lost and the desktop gets its own mode back, as the
+// platform does for an exclusive display; or back to ours (false), which
+// leaves the mode and the surfaces as they are.
 void SwitchAwayFromDisplay(bool away);
 // Lock on this surface answers DDERR_WASSTILLDRAWING this many times first.
 void LockStillDrawing(IDirectDrawSurface* surface, int times);
