@@ -1,5 +1,5 @@
-// The desktop backend's refusal without a display, close requests, game pads
-// and the frame's place. The end-to-end run on Xvfb shows the pacing, keys,
+// The desktop backend's refusal without a display, close requests and the
+// frame's place. The end-to-end run on Xvfb shows the pacing, keys,
 // window and close request for real.
 #include "platform/layer/device/backend.h"
 #include "platform/layer/device/sdl/frame_fit.h"
@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
-#include <SDL.h>
 #include <string>
 #include <thread>
 #include <X11/Xlib.h>
@@ -110,42 +109,6 @@ TEST(SdlBackendDeathTest, CloseSignalsAskToCloseAndALostXServerEndsTheProgram)
     XSetIOErrorHandler(handler);
     EXPECT_EXIT(std::thread([&] { handler(nullptr), std::exit(1); }).join(),
         testing::ExitedWithCode(0), "the X server closed the connection; the program ends");
-    backend->Stop();
-}
-
-// A pad plugged in while the backend runs holds keys from the next pump on,
-// the stick only beyond its dead zone; unplugged, it holds nothing.
-TEST(SdlBackend, AGamePadHoldsArrowsAndEscapeWhilePluggedIn)
-{
-    VideoEnvironment environment;
-    VideoEnvironment::Set("SDL_VIDEODRIVER", "dummy");
-    std::string reason;
-    std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
-    ASSERT_TRUE(backend->Start(reason)) << reason;
-    const int device = SDL_JoystickAttachVirtual(
-        SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
-    SDL_Joystick* pad = SDL_JoystickOpen(device);
-    ASSERT_NE(pad, nullptr) << SDL_GetError();
-    for (auto [kind, which, value, keys] :
-        {std::tuple<char, int, int, const char*>{'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, "R"},
-            {'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0, ""},
-            {'a', SDL_CONTROLLER_AXIS_LEFTY, 32767, "D"},
-            {'a', SDL_CONTROLLER_AXIS_LEFTY, 9000, ""},
-            {'a', SDL_CONTROLLER_AXIS_LEFTX, -12000, "L"},
-            {'b', SDL_CONTROLLER_BUTTON_BACK, 1, "LE"}, {'b', SDL_CONTROLLER_BUTTON_BACK, 0, "L"},
-            {'b', SDL_CONTROLLER_BUTTON_B, 1, "LE"}, {'u', 0, 0, ""}}) {
-        const int set = kind == 'u' ? SDL_JoystickDetachVirtual(device)
-            : kind == 'b'           ? SDL_JoystickSetVirtualButton(pad, which, Uint8(value))
-                                    : SDL_JoystickSetVirtualAxis(pad, which, Sint16(value));
-        ASSERT_EQ(set, 0) << SDL_GetError();
-        backend->PumpEvents();
-        std::string held;
-        for (auto [key, name] : {std::pair{VK_LEFT, "L"}, {VK_UP, "U"}, {VK_RIGHT, "R"},
-                 {VK_DOWN, "D"}, {VK_ESCAPE, "E"}})
-            held += backend->KeyHeld(key) ? name : "";
-        EXPECT_EQ(held, keys) << kind << " " << which << " " << value;
-    }
-    SDL_JoystickClose(pad);
     backend->Stop();
 }
 

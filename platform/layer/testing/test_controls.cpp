@@ -24,9 +24,8 @@ HeadlessBackend* Headless()
     return headless;
 }
 
-}  // namespace
-
-void ResetLayer(int screenWidth, int screenHeight)
+// Ends every object the layer holds and puts this backend in place.
+void ResetLayerOn(std::unique_ptr<Backend> backend)
 {
     ClearFailures();
     ClearCallHooks();
@@ -40,7 +39,21 @@ void ResetLayer(int screenWidth, int screenHeight)
     ResetTestResources();
     CloseOpenFiles();
     TakeCapturedDebugOutput();
-    InstallBackend(CreateHeadlessBackend(screenWidth, screenHeight));
+    InstallBackend(std::move(backend));
+}
+
+}  // namespace
+
+void ResetLayer(int screenWidth, int screenHeight)
+{
+    ResetLayerOn(CreateHeadlessBackend(screenWidth, screenHeight));
+}
+
+bool ResetLayerOnDesktop()
+{
+    std::string reason;
+    ResetLayerOn(CreateDesktopBackend(reason));
+    return RunningBackend() != nullptr;
 }
 
 void OnFlip(std::function<void()> hook)

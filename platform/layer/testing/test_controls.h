@@ -48,6 +48,10 @@ namespace layer::test {
 // objects, GDI objects, registered test resources, held keys, failure rules,
 // captured output) and selects the headless backend with the given screen.
 void ResetLayer(int screenWidth = 1024, int screenHeight = 768);
+// The same with the desktop backend, as a program run without
+// TILESCROLL_BACKEND has (SDL's, whose driver SDL_VIDEODRIVER may name);
+// false when it cannot start. The controls of the headless backend refuse.
+bool ResetLayerOnDesktop();
 
 // ---- Keyboard and desktop (headless backend) ---------------------------------
 void HoldKey(int virtualKey, bool held = true);

@@ -153,8 +153,11 @@ private:
     bool vsyncOn_ = true;
     bool windowRefused_ = false;
     bool windowed_ = false;
-    // Keys that toggled the window, hidden from KeyHeld until released.
-    bool swallowed_[SDL_NUM_SCANCODES] = {};
+    // The keys down as the program sees them: SDL's key events, less the
+    // keys of a window toggle, which stay hidden until released. Kept from
+    // the events rather than read from SDL's keyboard state, which holds
+    // them too.
+    bool held_[SDL_NUM_SCANCODES] = {};
     GamePads pads_;
 
     // Once the display has gone, SDL is not called again: its calls would
@@ -262,7 +265,7 @@ void SdlBackend::Stop()
     started_ = false;
     windowRefused_ = false;
     windowed_ = false;
-    std::fill(std::begin(swallowed_), std::end(swallowed_), false);
+    std::fill(std::begin(held_), std::end(held_), false);
 }
 
 ScreenSize SdlBackend::DesktopSize() const
@@ -442,7 +445,6 @@ bool SdlBackend::PumpEvents()
     bool closeRequested = closeSignalled != 0;
     closeSignalled = 0;
     WithDisplay([&] {
-        // Draining the queue also brings SDL's keyboard state up to date.
         SDL_Event event;
         while (SDL_PollEvent(&event) != 0) {
             if (event.type == SDL_QUIT
@@ -452,12 +454,14 @@ bool SdlBackend::PumpEvents()
             if (event.type != SDL_KEYDOWN && event.type != SDL_KEYUP)
                 continue;
             const SDL_Scancode key = event.key.keysym.scancode;
+            if (key < 0 || key >= SDL_NUM_SCANCODES)
+                continue;
             const bool toggles = event.type == SDL_KEYDOWN && TogglesWindow(event.key);
-            // Its repeats stay hidden too, even once Alt is let go.
-            if (key >= 0 && key < SDL_NUM_SCANCODES)
-                swallowed_[key] = toggles || (event.key.repeat != 0 && swallowed_[key]);
+            // A hidden key's repeats stay hidden too, even once Alt is let go.
+            held_[key] = event.type == SDL_KEYDOWN && !toggles
+                && (event.key.repeat == 0 || held_[key]);
             if (toggles && (event.key.keysym.mod & KMOD_ALT) != 0)
-                swallowed_[SDL_SCANCODE_LALT] = swallowed_[SDL_SCANCODE_RALT] = true;
+                held_[SDL_SCANCODE_LALT] = held_[SDL_SCANCODE_RALT] = false;
             if (toggles && event.key.repeat == 0)
                 ToggleWindow();
         }
@@ -478,10 +482,8 @@ bool SdlBackend::KeyHeld(int virtualKey) const
     if (!started_ || displayLost_)
         return false;
     const KeyScancodes keys = ScancodesForVirtualKey(virtualKey);
-    int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
     auto down = [&](int scancode) {
-        return scancode > 0 && scancode < count && state[scancode] && !swallowed_[scancode];
+        return scancode > 0 && scancode < SDL_NUM_SCANCODES && held_[scancode];
     };
     return down(keys.first) || down(keys.second) || pads_.Holds(virtualKey);
 }
