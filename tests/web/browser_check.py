@@ -9,7 +9,7 @@ RIGHT, ESCAPE = ('ArrowRight', 39), ('Escape', 27)
 STATUS = 'document.getElementById("status").textContent'
 COUNT = 'self.refreshes = 0; (function count() { ++refreshes; requestAnimationFrame(count); })()'
 PAD = ('dispatchEvent(new Event("gamepadconnected")), navigator.getGamepads = () => [{connected: 1, mapping: '
-       '"standard", axes: [0, 0], buttons: [...Array(15).fill({}), {pressed: %s}]}], refreshes')
+       '"standard", axes: [0, 0.3], buttons: [...Array(15).fill({}), {pressed: %s}]}], refreshes')
 CLEAR = ('(f => [...document.querySelectorAll("[data-key]")].filter(b => (r => r.width && (r.top >= '
          'f.bottom || r.left >= f.right || r.right <= f.left))(b.getBoundingClientRect())).length)'
          '(document.getElementById("screen").getBoundingClientRect())')
@@ -84,7 +84,7 @@ def run(browser, url, render_view, work):
     steps = hold(lambda: key('keyDown', RIGHT), lambda: key('keyUp', RIGHT), 0, 'holding Right')
     report(browser.evaluate(page, 'self.kept') is True, 'the page keeps the arrow keys for itself')
     steps = hold(lambda: browser.evaluate(page, PAD % 'true'), lambda: browser.evaluate(page, PAD % 'false'),
-                 steps, "a pad's d-pad right held")
+                 steps, "a pad's d-pad right held, its stick inside the dead zone")
 
     key('keyDown', RIGHT)
     time.sleep(0.2)
