@@ -76,7 +76,8 @@ TEST(DesktopInput, PadHoldsArrowsAndEscapeAndWindowKeysStayHidden)
         // The program's message loop takes in the desktop's news; the
         // window's paint stays due and ends the drain.
         MSG message;
-        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE) != 0 && message.message != WM_PAINT) { }
+        while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE) != 0 && message.message != WM_PAINT) {
+        }
         std::string held;
         // Alt, Enter and F11 are keys the program never asks for.
         for (auto [code, name] : {std::pair{VK_LEFT, "L"}, {VK_UP, "U"}, {VK_RIGHT, "R"},

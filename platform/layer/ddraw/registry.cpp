@@ -27,8 +27,8 @@ template <typename T> struct Objects {
     }
     void Retire(const T* object)
     {
-        const auto it = std::find_if(
-            live.begin(), live.end(), [&](const std::unique_ptr<T>& o) { return o.get() == object; });
+        const auto it = std::find_if(live.begin(), live.end(),
+            [&](const std::unique_ptr<T>& o) { return o.get() == object; });
         if (it == live.end())
             return;
         ended.push_back(std::move(*it));
@@ -93,8 +93,8 @@ void RetireSurface(const Surface* surface)
 {
     Registry& registry = State();
     registry.surfaceSet.erase(surface);
-    if (RecentSlot(surface) == surface)
-        RecentSlot(surface) = nullptr;
+    if (const IDirectDrawSurface*& slot = RecentSlot(surface); slot == surface)
+        slot = nullptr;
     registry.surfaces.Retire(surface);
 }
 

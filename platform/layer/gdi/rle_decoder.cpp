@@ -7,6 +7,15 @@
 #include <algorithm>
 
 namespace layer {
+namespace {
+
+// The i-th pixel of a run's byte: its two halves in turn at 4 bits.
+uint8_t PixelOf(uint8_t byte, int64_t i, bool fourBit)
+{
+    return !fourBit ? byte : i % 2 == 0 ? byte >> 4 : byte & 0xF;
+}
+
+}  // namespace
 
 void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourBit, int64_t width,
     int64_t rows, std::span<const uint32_t, 256> colors, std::span<uint32_t> pixels)
@@ -17,8 +26,9 @@ void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourB
     int64_t pendingFrom = 0;  // where this line's undelivered pixels begin
     auto row = [&] { return pixels.subspan(static_cast<size_t>((rows - 1 - line) * width)); };
     auto dropPending = [&] {
+        const std::span<uint32_t> out = row();
         if (pendingFrom < width)
-            std::fill(row().begin() + pendingFrom, row().begin() + std::min(x, width), colors[0]);
+            std::fill(out.begin() + pendingFrom, out.begin() + std::min(x, width), colors[0]);
     };
     // Writes count pixels from x on; pixel(i) is the i-th of them.
     auto put = [&](int64_t count, auto pixel) {
@@ -37,9 +47,7 @@ void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourB
         at += 2;
         if (first != 0) {
             // An encoded run; 4-bit runs alternate the byte's two pixels.
-            put(first, [&](int64_t i) -> uint8_t {
-                return fourBit ? (i % 2 == 0 ? second >> 4 : second & 0xF) : second;
-            });
+            put(first, [&](int64_t i) { return PixelOf(second, i, fourBit); });
             continue;
         }
         switch (second) {
@@ -63,9 +71,9 @@ void DecodeRunLength(std::span<const uint8_t> codes, uint64_t length, bool fourB
             // data cuts short is dropped with its line at the next turn.
             const uint64_t bytes = fourBit ? (second + 1u) / 2 : second;
             const uint64_t from = at;
-            put(second, [&](int64_t i) -> uint8_t {
-                const uint8_t b = byteAt(from + static_cast<uint64_t>(fourBit ? i / 2 : i));
-                return fourBit ? (i % 2 == 0 ? b >> 4 : b & 0xF) : b;
+            put(second, [&](int64_t i) {
+                return PixelOf(
+                    byteAt(from + static_cast<uint64_t>(fourBit ? i / 2 : i)), i, fourBit);
             });
             at += std::min<uint64_t>(length - at, (bytes + 1) & ~uint64_t{1});
             break;

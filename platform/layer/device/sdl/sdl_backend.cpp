@@ -337,9 +337,6 @@ bool SdlBackend::FitTexture(int width, int height, const char* operation)
     if (texture_ == nullptr) {
         Refuse(operation,
             (std::string("SDL could not make the screen's picture: ") + SDL_GetError()).c_str());
-        if (texture_ != nullptr)
-            SDL_DestroyTexture(texture_);
-        texture_ = nullptr;
         textureWidth_ = 0;
         textureHeight_ = 0;
         return false;
@@ -458,8 +455,8 @@ bool SdlBackend::PumpEvents()
                 continue;
             const bool toggles = event.type == SDL_KEYDOWN && TogglesWindow(event.key);
             // A hidden key's repeats stay hidden too, even once Alt is let go.
-            held_[key] = event.type == SDL_KEYDOWN && !toggles
-                && (event.key.repeat == 0 || held_[key]);
+            held_[key]
+                = event.type == SDL_KEYDOWN && !toggles && (event.key.repeat == 0 || held_[key]);
             if (toggles && (event.key.keysym.mod & KMOD_ALT) != 0)
                 held_[SDL_SCANCODE_LALT] = held_[SDL_SCANCODE_RALT] = false;
             if (toggles && event.key.repeat == 0)
