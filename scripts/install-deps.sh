@@ -12,7 +12,7 @@ RUN_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev fonts-dejavu
 WEB_PACKAGES=(cmake g++ make pkg-config libfreetype-dev fonts-dejavu-core emscripten python3)
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" "${WEB_PACKAGES[@]}" chromium dpkg-dev file libgtest-dev libgmock-dev
   googletest libbenchmark-dev libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream icoutils)
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream icoutils lintian)
 # Wine's 32-bit half runs only where the kernel runs 32-bit programs; elsewhere
 # the 32-bit Windows build is built and inspected but not run, and installing
 # the i386 architecture would cost minutes of apt for nothing.

@@ -81,12 +81,13 @@ linux_end_to_end() {
 }
 
 # The Linux build installed into a fresh prefix: it holds the program, its
-# README, the desktop entry, the icon at each size in the hicolor theme and the
-# AppStream metainfo, and nothing else; the icons are as large as their
-# folders say, and Debian's validators accept the entry and the metainfo. The
-# installed program runs on the headless backend to its first frame, where
-# Escape is held, and ends by itself with exit code 0 and no line from the
-# layer.
+# manual page, README, copyright and changelog, the desktop entry, the icon
+# at each size in the hicolor theme and the AppStream metainfo, and nothing
+# else; the icons are as large as their folders say, and Debian's validators
+# accept the entry and the metainfo. The installed program runs on the
+# headless backend to its first frame, where Escape is held, and ends by
+# itself with exit code 0 and no line from the layer. The .deb CPack makes
+# of the build passes lintian.
 installed_program() {
   local prefix err files expected png side wrong status result=0
   local id=io.github.tilescroll.tilescroll
@@ -95,11 +96,12 @@ installed_program() {
   err=$(mktemp)
   if cmake --install build/linux --prefix "$prefix" >/dev/null; then
     files=$(cd "$prefix" && find . -type f | LC_ALL=C sort)
-    expected=$(printf '%s\n' ./bin/tilescroll "./share/applications/$id.desktop" ./share/doc/tilescroll/README.md \
-      "./share/metainfo/$id.metainfo.xml" ./share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/$id.png |
+    expected=$(printf '%s\n' ./bin/tilescroll ./share/man/man6/tilescroll.6.gz "./share/applications/$id.desktop" \
+      ./share/doc/tilescroll/{README.md,copyright,changelog.gz} "./share/metainfo/$id.metainfo.xml" \
+      ./share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/$id.png |
       LC_ALL=C sort)
     if [ "$files" = "$expected" ]; then
-      echo "PASS install: bin/tilescroll, its README, desktop entry, metainfo and 7 hicolor icons ($id)"
+      echo "PASS install: bin/tilescroll, its manual page, README, copyright, changelog, desktop entry, metainfo and 7 hicolor icons ($id)"
     else
       echo "FAIL install: the prefix holds $(tr '\n' ' ' <<<"$files")"
       result=1
@@ -141,6 +143,28 @@ installed_program() {
     fi
   else
     echo "FAIL install: cmake --install build/linux --prefix $prefix"
+    result=1
+  fi
+  rm -rf "$prefix"
+  # The .deb of the same build, made in a folder of its own: lintian finds
+  # neither an error nor a warning in it; its notes are shown.
+  prefix=$(mktemp -d)
+  if (cd build/linux && cpack -G DEB -B "$prefix") >"$err" 2>&1; then
+    lintian --fail-on error,warning --display-info "$prefix"/tilescroll_*.deb >"$err" 2>&1
+    status=$?
+    # lintian warns on stderr that it runs as root, which says nothing of the package.
+    sed -i '/running with root privileges/d' "$err"
+    if [ "$status" -eq 0 ] && ! grep -q '^[EW]:' "$err"; then
+      echo "PASS lintian: $(basename "$prefix"/tilescroll_*.deb), no error, no warning," \
+        "notes: $(sed -nE 's/^[IP]: [^ ]+ ([^ ]+).*/\1/p' "$err" | sort -u | paste -sd ' ')"
+    else
+      echo "FAIL lintian: $(basename "$prefix"/tilescroll_*.deb) (exit $status)"
+      cat "$err"
+      result=1
+    fi
+  else
+    echo "FAIL cpack -G DEB in build/linux"
+    cat "$err"
     result=1
   fi
   rm -rf "$prefix" "$err"
