@@ -7,6 +7,8 @@
 #include "mapview/frame.h"
 #include "platform/win32.h"
 
+#include <cstdlib>
+
 static const char WINDOW_CLASS_NAME[] = "WINDOW_CLASS";
 static const char WINDOW_TITLE[] = "Vek's directx tasklist marque";
 
@@ -34,8 +36,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR cmdLine, in
     (void)cmdLine;
     (void)cmdShow;
 
+    // A start that fails says so in the exit code; only the quit message
+    // of a run that ended its own way carries 0.
     if (RegisterMainWindowClass(instance) == 0)
-        return 0;
+        return EXIT_FAILURE;
 
     // The window covers the screen as it is now, before the mode switch.
     const int screenHeight = GetSystemMetrics(SM_CYSCREEN);
@@ -43,14 +47,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR cmdLine, in
     HWND window = CreateWindowExA(WS_EX_TOPMOST, WINDOW_CLASS_NAME, WINDOW_TITLE,
         WS_POPUP | WS_VISIBLE, 0, 0, screenWidth, screenHeight, NULL, NULL, instance, NULL);
     if (window == NULL)
-        return 0;
+        return EXIT_FAILURE;
 
     ShowCursor(FALSE);
     DisplayState.MainWindow = window;
 
     if (InitDisplay(window) == 0) {
         DestroyWindow(window);
-        return 0;
+        return EXIT_FAILURE;
     }
 
     LoadTileSet();

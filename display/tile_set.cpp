@@ -5,6 +5,8 @@
 #include "display/tile_set_rules.h"
 #include "platform/win32.h"
 
+#include <cstdlib>
+
 void LoadTileSet()
 {
     HINSTANCE module = GetModuleHandleA(NULL);
@@ -18,5 +20,9 @@ void LoadTileSet()
             return CopyBitmapToSurface(
                 DisplayState.TileSurfaces[tileIndex], bitmap, 0, 0, TILE_SIZE, TILE_SIZE);
         },
-        [](HBITMAP bitmap) { DeleteObject(bitmap); }, []() { PostQuitMessage(0); });
+        [](HBITMAP bitmap) { DeleteObject(bitmap); },
+        []() {
+            // The run cannot go on without its tiles, and ends as a failure.
+            PostQuitMessage(EXIT_FAILURE);
+        });
 }

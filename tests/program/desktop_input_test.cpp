@@ -7,6 +7,7 @@
 #include "display/tile_set.h"
 #include "mapview/frame.h"
 #include "mapview/view_position.h"
+#include "platform/layer/device/screen.h"
 #include "platform/layer/testing/test_controls.h"
 #include "tests/support/test_window.h"
 #include "tests/support/tile_reference.h"
@@ -98,6 +99,30 @@ TEST(DesktopInput, PadHoldsArrowsAndEscapeAndWindowKeysStayHidden)
     test::ResetLayer();
     unsetenv("SDL_VIDEODRIVER");
     unsetenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS");
+}
+
+// The start preference (--window) opens the display in a window, and its
+// absence full screen.
+TEST(DesktopInput, StartPreferenceChoosesWindowOrFullScreen)
+{
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    for (bool inWindow : {true, false}) {
+        SCOPED_TRACE(inWindow ? "in a window" : "full screen");
+        layer::SetStartInWindow(inWindow);
+        ASSERT_TRUE(test::ResetLayerOnDesktop());
+        DisplayState = {};
+        DisplayState.MainWindow = CreateTestWindow();
+        ASSERT_EQ(InitDisplay(DisplayState.MainWindow), 1);
+        SDL_Window* shown = nullptr;
+        for (Uint32 id = 1; id < 1000 && shown == nullptr; ++id)
+            shown = SDL_GetWindowFromID(id);
+        ASSERT_NE(shown, nullptr);
+        EXPECT_EQ((SDL_GetWindowFlags(shown) & SDL_WINDOW_FULLSCREEN) == 0, inWindow);
+        EXPECT_EQ(ReleaseDisplay(), 1);
+        test::ResetLayer();
+    }
+    layer::SetStartInWindow(false);
+    unsetenv("SDL_VIDEODRIVER");
 }
 
 }  // namespace

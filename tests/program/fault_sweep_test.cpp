@@ -1,7 +1,8 @@
 // The whole program through WinMain with a fault at one of its calls (it
-// fails, or something happens just before it). Every run must end with exit
-// code 0, every object given back in order and the desktop in its own mode;
-// each row says what else must follow.
+// fails, or something happens just before it). Every run must end with the
+// row's exit code (a start that fails is not a normal end), every object given
+// back in order and the desktop in its own mode; each row says what else must
+// follow.
 #include "display/display_state.h"
 #include "mapview/view_position.h"
 #include "platform/layer/testing/test_controls.h"
@@ -81,6 +82,9 @@ enum Then {
 // What may happen just before the call: a tile surface (by index) or one of
 // these is lost, the desktop asks the program to close, or the user switches
 // to another program (which takes the display's mode) or back.
+// The exit codes: a run that ended its own way, and a start or tile load that failed.
+constexpr int ENDED = 0, FAILED = 1;
+
 constexpr int PRIMARY = -1, DESKTOP_CLOSE = -3, AWAY = -4, BACK = -5;
 
 struct Fault {
@@ -90,6 +94,7 @@ struct Fault {
     int count;  // how many fail from there: -1 every one, 0 none
     const char* follows;  // the calls made right after it; "Name*n" n times, "." the end
     Then then;
+    int exitCode;
     std::vector<int> events = {};
     std::tuple<const char*, int, int> alsoFailing = {};  // call, nth, count: beside the events
 };
@@ -101,54 +106,59 @@ const Fault FAULTS[] = {
         "GetSystemMetrics*2 CreateWindowExA ShowCursor DirectDrawCreate SetCooperativeLevel "
         "SetDisplayMode CreateSurface GetAttachedSurface CreateSurface*12 GetDC SetBkColor "
         "SetTextColor TextOutA ReleaseDC GetModuleHandleA LoadImageA",
-        SHOWS_FRAMES},
+        SHOWS_FRAMES, ENDED},
     // Escape's frame still runs to its flip; the display goes after the window.
     {"Escape", "PostMessageA", 1, 0,
         "GetAsyncKeyState*4 BltFast*80 GetDC SetBkColor SetTextColor TextOutA ReleaseDC Flip "
         "PeekMessageA TranslateMessage DispatchMessageA DefWindowProcA PostQuitMessage "
         "PeekMessageA Release*14 .",
-        SHOWS_FRAMES},
+        SHOWS_FRAMES, ENDED},
     // The quit cannot fail: a lost quit would leave the loop running.
-    {"QuitCannotFail", "PostQuitMessage", 1, 1, "PeekMessageA Release*14 .", SHOWS_FRAMES},
+    {"QuitCannotFail", "PostQuitMessage", 1, 1, "PeekMessageA Release*14 .", SHOWS_FRAMES, ENDED},
     {"DesktopClose", "Flip", 1, 0,
         "PeekMessageA TranslateMessage DispatchMessageA DefWindowProcA PostQuitMessage "
         "PeekMessageA Release*14 .",
-        ENDS, {DESKTOP_CLOSE}},
+        ENDS, ENDED, {DESKTOP_CLOSE}},
     // The window's first paint validates it, and a frame follows at once.
-    {"FirstPaint", "BeginPaint", 1, 0, "EndPaint PeekMessageA GetAsyncKeyState", SHOWS_FRAMES},
-    {"NoWindowClass", "RegisterClassExA", 1, 1, ".", ENDS},
-    {"NoWindow", "CreateWindowExA", 1, 1, ".", ENDS},
-    {"NoDirectDraw", "DirectDrawCreate", 1, 1, "DestroyWindow PostQuitMessage .", NO_DISPLAY},
-    {"NoPrimary", "CreateSurface", 1, 1, "Release DestroyWindow PostQuitMessage .", NO_DISPLAY},
+    {"FirstPaint", "BeginPaint", 1, 0, "EndPaint PeekMessageA GetAsyncKeyState", SHOWS_FRAMES,
+        ENDED},
+    {"NoWindowClass", "RegisterClassExA", 1, 1, ".", ENDS, FAILED},
+    {"NoWindow", "CreateWindowExA", 1, 1, ".", ENDS, FAILED},
+    {"NoDirectDraw", "DirectDrawCreate", 1, 1, "DestroyWindow PostQuitMessage .", NO_DISPLAY,
+        FAILED},
+    {"NoPrimary", "CreateSurface", 1, 1, "Release DestroyWindow PostQuitMessage .", NO_DISPLAY,
+        FAILED},
     {"NoBackBuffer", "GetAttachedSurface", 1, 1, "Release*2 DestroyWindow PostQuitMessage .",
-        NO_DISPLAY},
-    {"NoGreetingContext", "GetDC", 1, 1, "GetModuleHandleA LoadImageA", SHOWS_FRAMES},
-    {"NoFirstTile", "LoadImageA", 1, 1, "LoadImageA Restore", NO_TILES},
+        NO_DISPLAY, FAILED},
+    {"NoGreetingContext", "GetDC", 1, 1, "GetModuleHandleA LoadImageA", SHOWS_FRAMES, ENDED},
+    {"NoFirstTile", "LoadImageA", 1, 1, "LoadImageA Restore", NO_TILES, FAILED},
     {"NoLastTileMemoryContext", "CreateCompatibleDC", 12, 1,
-        "OutputDebugStringA DeleteObject PostQuitMessage PeekMessageA", NO_TILES},
-    {"NoTileContext", "GetDC", 2, 1, "DeleteDC DeleteObject LoadImageA", NO_TILES},
-    {"TileBitmapKept", "DeleteObject", 1, 1, "LoadImageA", SHOWS_FRAMES},
-    {"MemoryContextKept", "DeleteDC", 12, 1, "DeleteObject PeekMessageA", SHOWS_FRAMES},
+        "OutputDebugStringA DeleteObject PostQuitMessage PeekMessageA", NO_TILES, FAILED},
+    {"NoTileContext", "GetDC", 2, 1, "DeleteDC DeleteObject LoadImageA", NO_TILES, FAILED},
+    {"TileBitmapKept", "DeleteObject", 1, 1, "LoadImageA", SHOWS_FRAMES, ENDED},
+    {"MemoryContextKept", "DeleteDC", 12, 1, "DeleteObject PeekMessageA", SHOWS_FRAMES, ENDED},
     // Paint messages go before frames: a window left invalid would get
     // nothing else, and no frame would see Escape.
-    {"NoPaintContext", "BeginPaint", 1, -1, "ValidateRect PeekMessageA", SHOWS_FRAMES},
-    {"NoFlip", "Flip", 1, -1, "PeekMessageA", FRAMES_UNSEEN},
+    {"NoPaintContext", "BeginPaint", 1, -1, "ValidateRect PeekMessageA", SHOWS_FRAMES, ENDED},
+    {"NoFlip", "Flip", 1, -1, "PeekMessageA", FRAMES_UNSEEN, ENDED},
     // A lost primary (switched away from) is restored at its flip, with the
     // tiles, and their pictures loaded again; the mode set again once the
     // window is in front, never behind another program; and a tile that
     // cannot be loaded again ends the run.
     {"PrimaryLost", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA Restore CreateCompatibleDC",
-        PICTURE_BACK, {PRIMARY, 0, 11}},
-    {"ModeBack", "Flip", 2, 0, "Restore GetForegroundWindow SetDisplayMode Restore GetModuleHandleA",
-        PICTURE_BACK, {AWAY, BACK}},
-    {"StillAway", "Flip", 2, 0, "Restore GetForegroundWindow PeekMessageA", FRAMES_UNSEEN,
+        PICTURE_BACK, ENDED, {PRIMARY, 0, 11}},
+    {"ModeBack", "Flip", 2, 0,
+        "Restore GetForegroundWindow SetDisplayMode Restore GetModuleHandleA", PICTURE_BACK, ENDED,
+        {AWAY, BACK}},
+    {"StillAway", "Flip", 2, 0, "Restore GetForegroundWindow PeekMessageA", FRAMES_UNSEEN, ENDED,
         {AWAY}},
     {"ReloadFails", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA LoadImageA", NO_TILES,
-        {PRIMARY, 0, 11}, {"LoadImageA", 13, 1}},
+        FAILED, {PRIMARY, 0, 11}, {"LoadImageA", 13, 1}},
     // Tiles lost without the primary: the flip does not tell, nothing looks.
-    {"TilesLost", "Flip", 2, 0, "", SHOWS_FRAMES, {0, 11}},
+    {"TilesLost", "Flip", 2, 0, "", SHOWS_FRAMES, ENDED, {0, 11}},
     // ... but a tile surface lost while loading is restored before its copy.
-    {"TileLostWhileLoading", "LoadImageA", 6, 0, "Restore CreateCompatibleDC", SHOWS_FRAMES, {5}},
+    {"TileLostWhileLoading", "LoadImageA", 6, 0, "Restore CreateCompatibleDC", SHOWS_FRAMES, ENDED,
+        {5}},
 };
 
 std::string Expand(const std::string& follows)
@@ -234,7 +244,7 @@ std::string Problems(const Fault& f)
     const std::string call = f.call;
     const long gdiKept = failed * (call == "DeleteDC" ? 2 : call == "DeleteObject" ? 1 : 0);
     expect(at < calls.size(), call + " made fewer than " + std::to_string(f.nth) + " times");
-    expect(!o.hung && o.exitCode == 0, "exit code " + std::to_string(o.exitCode));
+    expect(!o.hung && o.exitCode == f.exitCode, "exit code " + std::to_string(o.exitCode));
     expect(o.displayObjects == 0 && o.gdiObjects == gdiKept,
         std::to_string(o.displayObjects + o.gdiObjects) + " objects left");
     expect(o.windows == (tileFailed ? 1 : 0), std::to_string(o.windows) + " windows left");

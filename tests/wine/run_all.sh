@@ -119,4 +119,29 @@ if launch 30000 "$loader" "$exe"; then
     fail "the picture is back after the window was deactivated and activated again ($result)"
   end_with 2000 Escape hold 0.15 Escape
 fi
+
+# The README's lines for this build, as written, in a fresh home (their own
+# prefix, made there) and a folder where build/ is this build: first without
+# the virtual desktop, where Wine refuses the mode switch and the start must
+# fail; then all of them, to the start view and Escape.
+echo "==== $arch: the README's lines"
+stop_wine
+lines=$(sed -n "/<!-- $arch -->/,/<!-- \/$arch -->/s/^    //p" "$source_dir/README.md")
+readme=$work/readme && mkdir -p "$readme/home" "$readme/build" && ln -s "$win_build" "$readme/build/${win_build##*/}"
+readme_prefix=$readme/home/.local/share/tilescroll/wine${width%-bit}
+stop_readme_wine() { WINEPREFIX=$readme_prefix wineserver -k 2>/dev/null; }
+at_exit+=(stop_readme_wine)
+in_fresh_home() { (cd "$readme" && timeout -k 5 240 env -u WINEPREFIX -u WINEARCH HOME="$readme/home" bash -ec "$1"); }
+[ "$(grep -c . <<<"$lines")" -ge 3 ] || { fail "README.md holds the $arch lines"; finish; }
+# On a screen of 640 x 480 Wine would offer the mode without a desktop.
+stop_xvfb && rm -f "$work/display" && start_xvfb 1024x768 &&
+  in_fresh_home "$(head -n 2 <<<"$lines"; tail -n 1 <<<"$lines")" >"$work/refused.log" 2>&1
+status=$?
+[ "$status" != 0 ] && [ "$status" != 124 ] && [ -d "$readme_prefix" ] && pass "without the virtual desktop the program's start fails (exit code $status)" ||
+  fail "without the virtual desktop the program's start fails (exit code $status: $(tail -n 2 "$work/refused.log"))"
+stop_readme_wine
+stop_xvfb && rm -f "$work/display" && start_xvfb || { fail "Xvfb could be started again"; finish; }
+# Without a window manager the desktop takes the keys only once focused.
+focused_escape() { xdotool search --name 'Wine desktop' windowfocus 2>/dev/null; sleep 0.2; hold 0.15 Escape; }
+launch 90000 in_fresh_home "$lines" && end_with 5000 Escape focused_escape
 finish

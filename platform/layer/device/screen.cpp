@@ -63,6 +63,20 @@ bool TakeHeadlessEscape(HeadlessBackend* headless, std::string& reason)
 
 const uint16_t* presentedPixels = nullptr;
 
+namespace {
+bool startInWindow = false;
+}  // namespace
+
+void SetStartInWindow(bool inWindow)
+{
+    startInWindow = inWindow;
+}
+
+bool StartInWindow()
+{
+    return startInWindow;
+}
+
 std::unique_ptr<Backend> BackendNamedBy(const char* setting, std::string& reason)
 {
     if (setting == nullptr || setting[0] == '\0')

@@ -57,4 +57,10 @@ inline void SurfaceMemoryChanging(const uint16_t* memory)
 void CountFlip();
 int FlipsSinceReset();
 
+// Whether the desktop backend opens its window as a window rather than full
+// screen: the process's choice at start (--window), read when a backend
+// starts.
+void SetStartInWindow(bool inWindow);
+bool StartInWindow();
+
 }  // namespace layer

@@ -9,6 +9,7 @@
 // calls SDL.
 #include "platform/layer/device/backend.h"
 #include "platform/layer/calls/call_log.h"
+#include "platform/layer/device/screen.h"
 #include "platform/layer/device/sdl/frame_fit.h"
 #include "platform/layer/device/sdl/game_pads.h"
 #include "platform/layer/device/sdl/key_map.h"
@@ -237,6 +238,7 @@ bool SdlBackend::Start(std::string& reason)
         return false;
     }
     desktop_ = {desktop.w, desktop.h};
+    windowed_ = StartInWindow();
     pacer_ = PresentPacer(desktop.refresh_rate);
     CatchCloseSignals();
     started_ = true;
