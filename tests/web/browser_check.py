@@ -28,7 +28,7 @@ def agree(a, b, levels):  # the other end-to-end checks' comparison, whole pictu
                           stdout=subprocess.DEVNULL).returncode == 0
 
 
-def run(browser, url, render_view, work):
+def run(browser, url, web_dir, render_view, work):
     def wait_for(expression, seconds):
         deadline = time.monotonic() + seconds
         while not (value := browser.evaluate(page, expression)) and time.monotonic() < deadline:
@@ -125,8 +125,20 @@ def run(browser, url, render_view, work):
     touch('touchStart', {'x': 200, 'y': 250}), touch('touchMove', {'x': 190, 'y': 9}), touch('touchEnd')
     report(browser.evaluate(page, 'scrollY + visualViewport.offsetTop + visualViewport.scale') == 1,
            'a finger sliding up the frame neither scrolls nor zooms the page')
+    touch('touchStart', centre('Full screen')), touch('touchEnd')
+    said = wait_for(STATUS, 3)
+    report('on-screen Esc' in said and 'Escape' not in said, 'in full screen a phone page says %r' % said)
     touch('touchStart', centre('Escape')), time.sleep(0.1), touch('touchEnd')
     report(wait_for(STATUS + '.includes("exit code 0.")', 3), 'a touch on Escape ended the run')
+
+    # A pad that announced itself before the program listened, holding Right.
+    page = browser.open_page(url, COUNT + '; ' + PAD % 'true')
+    wait_for('self.Module && Module.webScreen && Module.webScreen.frames > 10', 15)
+    report(not shows_view(canvas('pad-at-start'), 0), 'a pad connected before the program started is read')
+
+    page = browser.open_page('file://' + os.path.abspath(web_dir) + '/index.html')
+    said = wait_for(STATUS, 10)
+    report('scripts/run.sh --web' in said, 'opened as a file the page says %r' % said)
 
     page = browser.open_page(url, before='HTMLCanvasElement.prototype.getContext = () => null')
     said = wait_for(STATUS, 10)
@@ -142,7 +154,7 @@ def main():
     threading.Thread(target=server.serve_forever, daemon=True).start()
     work, browser = tempfile.mkdtemp(prefix='tilescroll-web.'), Browser('--window-size=1024,768')
     try:
-        run(browser, 'http://127.0.0.1:%d/index.html' % server.server_port,
+        run(browser, 'http://127.0.0.1:%d/index.html' % server.server_port, sys.argv[1],
             os.path.join(sys.argv[2], 'tools/render/render_view'), work)
     except (OSError, RuntimeError, TimeoutError, EOFError, IndexError) as error:
         report(False, 'the browser session broke off: %s' % error)
