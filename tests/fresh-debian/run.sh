@@ -117,7 +117,9 @@ check() {
     [[ "$last" == layer:*"no display to show on"* ]]; then
     echo "PASS fresh-debian run: scripts/run.sh built the program in $((SECONDS - started)) s and ended, exit $status, with: $last"
   else
-    why="exit $status (124: still running after 1200 s)"
+    why="exit $status"
+    [ "$status" -ne 0 ] || why+=" (a failed start must not look like success)"
+    [ "$status" -ne 124 ] || why+=" (still running after 1200 s)"
     [ -x "$root/src/build/linux-run/tilescroll" ] || why+=", no build/linux-run/tilescroll"
     echo "FAIL fresh-debian run: $why; it ended with: $last"
     tail -n 15 "$work/run.log"

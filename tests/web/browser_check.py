@@ -61,6 +61,11 @@ def run(browser, url, web_dir, render_view, work):
         box = browser.send('DOM.getBoxModel', page, backendNodeId=node['backendDOMNodeId'])['model']['border']
         return {'x': sum(box[0::2]) / 4, 'y': sum(box[1::2]) / 4}
 
+    def full_screen():  # a click on the page's button
+        for kind in ('mousePressed', 'mouseReleased'):
+            browser.send('Input.dispatchMouseEvent', page, type=kind, button='left', clickCount=1,
+                         **centre('Full screen'))
+
     def hold(press, release, at, what):  # Right held, the view `at` steps on: one more a frame
         r0, r1 = browser.evaluate(page, 'refreshes'), press()
         time.sleep(0.5)
@@ -96,9 +101,7 @@ def run(browser, url, web_dir, render_view, work):
            'Right held as the page lost focus moved the view, then counted as released')
     key('keyUp', RIGHT)
 
-    for kind in ('mousePressed', 'mouseReleased'):
-        browser.send('Input.dispatchMouseEvent', page, type=kind, button='left', clickCount=1,
-                     **centre('Full screen'))
+    full_screen()
     report('Escape' in (said := wait_for(STATUS, 3)), 'in full screen the page says %r' % said)
     before = canvas('before-escape')
     key('keyDown', ESCAPE), time.sleep(0.1), key('keyUp', ESCAPE)
@@ -125,7 +128,7 @@ def run(browser, url, web_dir, render_view, work):
     touch('touchStart', {'x': 200, 'y': 250}), touch('touchMove', {'x': 190, 'y': 9}), touch('touchEnd')
     report(browser.evaluate(page, 'scrollY + visualViewport.offsetTop + visualViewport.scale') == 1,
            'a finger sliding up the frame neither scrolls nor zooms the page')
-    touch('touchStart', centre('Full screen')), touch('touchEnd')
+    full_screen()
     said = wait_for(STATUS, 3)
     report('on-screen Esc' in said and 'Escape' not in said, 'in full screen a phone page says %r' % said)
     touch('touchStart', centre('Escape')), time.sleep(0.1), touch('touchEnd')
