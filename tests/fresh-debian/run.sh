@@ -121,7 +121,7 @@ check() {
     [ "$status" -ne 0 ] || why+=" (a failed start must not look like success)"
     [ "$status" -ne 124 ] || why+=" (still running after 1200 s)"
     [ -x "$root/src/build/linux-run/tilescroll" ] || why+=", no build/linux-run/tilescroll"
-    echo "FAIL fresh-debian run: $why; it ended with: $last"
+    echo "FAIL fresh-debian run: $why after $((SECONDS - started)) s; it ended with: $last"
     tail -n 15 "$work/run.log"
     result=1
   fi
