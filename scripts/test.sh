@@ -4,10 +4,18 @@
 # same suites under AddressSanitizer and UndefinedBehaviorSanitizer, the
 # program end to end on a virtual X server, the browser build in headless
 # Chromium, and the 64- and 32-bit Windows builds under Wine against the real
-# platform. Installs what is missing first (needs root then).
+# platform, and the README's run command in a brand-new Debian 12. Installs
+# what is missing first (needs root then).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh test || exit 1
+
+# The fresh-debian stage's slow part (a new Debian root and the run command's
+# downloads and install there) goes on in the background from here, under the
+# stages that mostly compile; the stage itself then builds and judges.
+fresh_debian_work=$(mktemp -d /var/tmp/tilescroll-fresh.XXXXXX)
+tests/fresh-debian/run.sh prepare "$fresh_debian_work" >/dev/null 2>&1 &
+fresh_debian_prepare=$!
 
 jobs=$(nproc)
 passed=0
@@ -197,6 +205,13 @@ windows_under_wine() {
   return "$result"
 }
 
+# The README's run command in a brand-new Debian 12 without a display, once
+# its install step above has finished.
+fresh_debian() {
+  wait "$fresh_debian_prepare"
+  checked_script tests/fresh-debian/run.sh check "$fresh_debian_work"
+}
+
 stage "linux" ctest_preset linux
 stage "installed-program" checked_script installed_program
 stage "linux-asan" ctest_preset linux-asan
@@ -205,6 +220,7 @@ stage "fuzz-smoke" fuzz/run.sh 30
 stage "linux-end-to-end" linux_end_to_end
 stage "web-in-browser" web_in_browser
 stage "windows-under-wine" windows_under_wine
+stage "fresh-debian" fresh_debian
 
 echo "==== summary"
 if [ ${#failed_stages[@]} -gt 0 ]; then

@@ -28,7 +28,7 @@ def agree(a, b, levels):  # the other end-to-end checks' comparison, whole pictu
                           stdout=subprocess.DEVNULL).returncode == 0
 
 
-def run(browser, url, render_view, work):
+def run(browser, url, web_dir, render_view, work):
     def wait_for(expression, seconds):
         deadline = time.monotonic() + seconds
         while not (value := browser.evaluate(page, expression)) and time.monotonic() < deadline:
@@ -60,6 +60,11 @@ def run(browser, url, render_view, work):
                             browser.send('DOM.getDocument', page)['root']['nodeId'])['nodes'][0]
         box = browser.send('DOM.getBoxModel', page, backendNodeId=node['backendDOMNodeId'])['model']['border']
         return {'x': sum(box[0::2]) / 4, 'y': sum(box[1::2]) / 4}
+
+    def full_screen():  # a click on the page's button
+        for kind in ('mousePressed', 'mouseReleased'):
+            browser.send('Input.dispatchMouseEvent', page, type=kind, button='left', clickCount=1,
+                         **centre('Full screen'))
 
     def hold(press, release, at, what):  # Right held, the view `at` steps on: one more a frame
         r0, r1 = browser.evaluate(page, 'refreshes'), press()
@@ -96,9 +101,7 @@ def run(browser, url, render_view, work):
            'Right held as the page lost focus moved the view, then counted as released')
     key('keyUp', RIGHT)
 
-    for kind in ('mousePressed', 'mouseReleased'):
-        browser.send('Input.dispatchMouseEvent', page, type=kind, button='left', clickCount=1,
-                     **centre('Full screen'))
+    full_screen()
     report('Escape' in (said := wait_for(STATUS, 3)), 'in full screen the page says %r' % said)
     before = canvas('before-escape')
     key('keyDown', ESCAPE), time.sleep(0.1), key('keyUp', ESCAPE)
@@ -125,8 +128,20 @@ def run(browser, url, render_view, work):
     touch('touchStart', {'x': 200, 'y': 250}), touch('touchMove', {'x': 190, 'y': 9}), touch('touchEnd')
     report(browser.evaluate(page, 'scrollY + visualViewport.offsetTop + visualViewport.scale') == 1,
            'a finger sliding up the frame neither scrolls nor zooms the page')
+    full_screen()
+    said = wait_for(STATUS, 3)
+    report('on-screen Esc' in said and 'Escape' not in said, 'in full screen a phone page says %r' % said)
     touch('touchStart', centre('Escape')), time.sleep(0.1), touch('touchEnd')
     report(wait_for(STATUS + '.includes("exit code 0.")', 3), 'a touch on Escape ended the run')
+
+    # A pad that announced itself before the program listened, holding Right.
+    page = browser.open_page(url, COUNT + '; ' + PAD % 'true')
+    wait_for('self.Module && Module.webScreen && Module.webScreen.frames > 10', 15)
+    report(not shows_view(canvas('pad-at-start'), 0), 'a pad connected before the program started is read')
+
+    page = browser.open_page('file://' + os.path.abspath(web_dir) + '/index.html')
+    said = wait_for(STATUS, 10)
+    report('scripts/run.sh --web' in said, 'opened as a file the page says %r' % said)
 
     page = browser.open_page(url, before='HTMLCanvasElement.prototype.getContext = () => null')
     said = wait_for(STATUS, 10)
@@ -142,7 +157,7 @@ def main():
     threading.Thread(target=server.serve_forever, daemon=True).start()
     work, browser = tempfile.mkdtemp(prefix='tilescroll-web.'), Browser('--window-size=1024,768')
     try:
-        run(browser, 'http://127.0.0.1:%d/index.html' % server.server_port,
+        run(browser, 'http://127.0.0.1:%d/index.html' % server.server_port, sys.argv[1],
             os.path.join(sys.argv[2], 'tools/render/render_view'), work)
     except (OSError, RuntimeError, TimeoutError, EOFError, IndexError) as error:
         report(False, 'the browser session broke off: %s' % error)

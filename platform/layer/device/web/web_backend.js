@@ -21,19 +21,30 @@ mergeInto(LibraryManager.library, {
     return match ? [111 + Number(match[1])] : (named[code] || []);
   },
 
+  // The pads the browser shows the page, or none where a permissions policy
+  // forbids them.
+  $webPads: function() {
+    try {
+      return navigator.getGamepads ? Array.from(navigator.getGamepads()) : [];
+    } catch (error) {
+      return [];
+    }
+  },
+
+  $webPadsConnected__deps: ['$webPads'],
+  $webPadsConnected: function() {
+    return webPads().some(pad => pad && pad.connected);
+  },
+
   // Whether a pad holds the virtual key now, read at each call so that a
   // key's state is the pad's at the moment the program asks; nothing is kept
   // or built for it. Pads with the standard mapping give the d-pad (buttons
   // 12 to 15), Back (8) and B (1); every pad's first two axes count as the
   // arrows beyond a dead zone, for a stick or a d-pad reported as axes.
+  $webPadHolds__deps: ['$webPads'],
   $webPadHolds: function(virtualKey) {
-    let pads = [];
-    try {
-      pads = navigator.getGamepads ? navigator.getGamepads() : [];
-    } catch (error) {  // a permissions policy may forbid pads to the page
-    }
     const DEAD_ZONE = 0.5;
-    for (const pad of pads) {
+    for (const pad of webPads()) {
       if (!pad || !pad.connected) continue;
       const buttons = pad.mapping == 'standard' ? pad.buttons : [];
       const pressed = index => !!(buttons[index] && buttons[index].pressed);
@@ -50,7 +61,7 @@ mergeInto(LibraryManager.library, {
 
   // False without a canvas that has a 2D context. Writes the canvas's size
   // to size[0] and size[1].
-  web_start__deps: ['$webVirtualKeys'],
+  web_start__deps: ['$webVirtualKeys', '$webPadsConnected'],
   web_start: function(size) {
     const canvas = Module['canvas'];
     let context = null;
@@ -139,6 +150,9 @@ mergeInto(LibraryManager.library, {
       }]);
       state.listeners.push([controls, 'contextmenu', event => event.preventDefault()]);
     }
+    // A pad may have been announced before the program listened (a button
+    // pressed while the page loaded), or never: look once now.
+    state.pads = webPadsConnected();
     // No destructuring here: emscripten 3.1.6's minifier mangles it in for-of.
     for (const entry of state.listeners) entry[0].addEventListener(entry[1], entry[2]);
     Module['webScreen'] = state;
