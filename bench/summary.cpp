@@ -85,8 +85,8 @@ void PrintSummary(const Medians& medians, const StartupSamples& startup)
                 {row.trueHz, row.reportedHz, vsync, std::chrono::microseconds(55)},
                 std::chrono::seconds(60));
             const char* mode = vsync ? "vsync" : "free";
-            std::printf("repeated_frames_per_minute %shz_%s %d\n", row.name, mode, counts.repeated);
-            std::printf("dropped_frames_per_minute %shz_%s %d\n", row.name, mode, counts.dropped);
+            std::printf("repeated_frames_per_minute %s_%s %d\n", row.name, mode, counts.repeated);
+            std::printf("dropped_frames_per_minute %s_%s %d\n", row.name, mode, counts.dropped);
         }
     for (const auto& ratio : ratios)
         std::printf("ratio %s %.3f\n", ratio.name, ratio.value);
