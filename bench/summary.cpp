@@ -76,13 +76,18 @@ void PrintSummary(const Medians& medians, const StartupSamples& startup)
     };
     // The desktop backend's pacing over a simulated minute, its sleeps waking
     // 55 us late, with a present that waits for the refresh (vsync) and with
-    // one that does not: refreshes that show a frame again. The target is 0.
-    for (int hz : {60, 144})
-        for (bool vsync : {true, false})
-            std::printf("repeated_frames_per_minute %dhz_%s %d\n", hz, vsync ? "vsync" : "free",
-                layer::test::SimulatePacing(
-                    {hz, vsync, std::chrono::microseconds(55)}, std::chrono::seconds(60))
-                    .repeated);
+    // one that does not (free), on displays whose true rate SDL rounds or
+    // does not know: refreshes that show a frame again, and frames that no
+    // refresh shows. The target is 0 wherever the display can be followed.
+    for (const auto& row : layer::test::PacingRows())
+        for (bool vsync : {true, false}) {
+            const layer::test::PacingCounts counts = layer::test::SimulatePacing(
+                {row.trueHz, row.reportedHz, vsync, std::chrono::microseconds(55)},
+                std::chrono::seconds(60));
+            const char* mode = vsync ? "vsync" : "free";
+            std::printf("repeated_frames_per_minute %s_%s %d\n", row.name, mode, counts.repeated);
+            std::printf("dropped_frames_per_minute %s_%s %d\n", row.name, mode, counts.dropped);
+        }
     for (const auto& ratio : ratios)
         std::printf("ratio %s %.3f\n", ratio.name, ratio.value);
     // From the process entry (main, which calls WinMain) of a fresh process;

@@ -13,7 +13,8 @@ namespace bench {
 using Medians = std::map<std::string, double>;
 
 // Prints the table of medians, the pacing's "repeated_frames_per_minute
-// RATE VALUE" lines and then, as its last lines, one "ratio NAME VALUE" per
+// DISPLAY_MODE VALUE" and "dropped_frames_per_minute DISPLAY_MODE VALUE"
+// lines and then, as its last lines, one "ratio NAME VALUE" per
 // comparison followed by "startup_ms VALUE".
 void PrintSummary(const Medians& medians, const StartupSamples& startup);
 // name,microseconds lines for the chart; false when the file cannot be written.

@@ -3,8 +3,8 @@
 # machine: the frame's tile blits against a whole-frame memcpy, SDL2 and
 # pixman composing the same frame, the whole frame on the headless backend,
 # start-up, and the SDL2 backend's present. Installs what is missing first
-# (needs root then). Its output ends with the present pacing's repeated
-# frames a simulated minute, one "ratio NAME VALUE" line per comparison,
+# (needs root then). Its output ends with the present pacing's repeated and
+# dropped frames a simulated minute, one "ratio NAME VALUE" line per comparison,
 # then "startup_ms VALUE".
 #   scripts/bench.sh [--chart FILE.png] [Google Benchmark options]
 set -euo pipefail

@@ -1,7 +1,9 @@
 #include "platform/layer/testing/pacing_simulation.h"
 
-#include "platform/layer/device/sdl/present_pacer.h"
+#include "platform/layer/device/present_pacer.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 namespace layer::test {
@@ -10,24 +12,28 @@ PacingCounts SimulatePacing(const PacedDisplay& display, std::chrono::seconds le
 {
     using Clock = PresentPacer::Clock;
     using std::chrono::nanoseconds;
-    // Refresh k comes at k / refreshHz seconds exactly; the pacer's period is
-    // that, rounded up to its clock's tick.
-    const int64_t hz = display.refreshHz;
-    const auto refreshAt
-        = [hz](int64_t k) { return Clock::time_point(nanoseconds(k * 1'000'000'000 / hz)); };
-    const auto firstRefreshFrom = [hz](Clock::time_point t) {
+    // Refresh k comes at k / trueHz seconds, on the nanosecond below; the
+    // rate is kept in millihertz so that a present made exactly at a refresh
+    // is shown by that refresh, not the next.
+    const int64_t milliHz = std::llround(display.trueHz * 1000);
+    constexpr int64_t NS_PER_KILOSECOND = 1'000'000'000'000;
+    const auto refreshAt = [milliHz](int64_t k) {
+        return Clock::time_point(nanoseconds(k * NS_PER_KILOSECOND / milliHz));
+    };
+    const auto firstRefreshFrom = [milliHz](Clock::time_point t) {
         const int64_t ns = std::chrono::duration_cast<nanoseconds>(t.time_since_epoch()).count();
-        return (ns * hz + 999'999'999) / 1'000'000'000;
+        return (ns * milliHz + NS_PER_KILOSECOND - 1) / NS_PER_KILOSECOND;
     };
 
-    PresentPacer pacer(display.refreshHz);
+    PresentPacer pacer(display.reportedHz);
     Clock::time_point now = refreshAt(0);
     pacer.Returned(now);  // the mode switch's present
     PacingCounts counts;
     int64_t previous = -1;
+    Clock::time_point presentReturned = now;
     for (int frame = 0; now < Clock::time_point(length); ++frame) {
         now += display.drawing
-            + (frame == display.stallFrame ? display.stallPeriods * pacer.Period()
+            + (frame == display.stallFrame ? display.stallPeriods * (refreshAt(1) - refreshAt(0))
                                            : Clock::duration(0));
         const int64_t shown = firstRefreshFrom(now);
         if (previous >= 0 && shown == previous)
@@ -35,14 +41,38 @@ PacingCounts SimulatePacing(const PacedDisplay& display, std::chrono::seconds le
         if (previous >= 0 && shown > previous + 1)
             counts.repeated += static_cast<int>(shown - previous - 1);
         previous = shown;
-        if (display.presentWaits)
+        const Clock::time_point called = now;
+        if (display.presentWaits && (display.freeFromFrame < 0 || frame < display.freeFromFrame))
             now = refreshAt(shown);
-        const Clock::time_point due = pacer.ReturnTime(now, true);
-        if (due > now)
+        else if (display.imitatedWait.count() > 0)
+            now = std::max(now, presentReturned + display.imitatedWait);
+        presentReturned = now;
+        const Clock::time_point due = pacer.ReturnTime(called, now, true);
+        if (due > now) {
             now = due + display.sleepSlack;
+            counts.sleeps++;
+        }
         pacer.Returned(now);
     }
     return counts;
+}
+
+const std::vector<PacingRow>& PacingRows()
+{
+    static const std::vector<PacingRow> rows = {
+        {"60hz", 60, 60},
+        {"59.94hz_as_60", 59.94, 60},
+        {"59.94hz_as_59", 59.94, 59},
+        {"60.05hz_as_60", 60.05, 60},
+        {"60.2hz_as_60", 60.2, 60},
+        {"75hz_unknown", 75, 0},
+        {"120hz", 120, 120},
+        {"143.98hz_as_144", 143.98, 144},
+        {"144.03hz_as_144", 144.03, 144},
+        {"165hz", 165, 165},
+        {"240hz", 240, 240},
+    };
+    return rows;
 }
 
 }  // namespace layer::test

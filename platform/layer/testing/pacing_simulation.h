@@ -4,16 +4,19 @@
 #pragma once
 
 #include <chrono>
+#include <vector>
 
 namespace layer::test {
 
 struct PacingCounts {
     int repeated = 0;  // refreshes that showed the same frame as the one before
     int dropped = 0;  // frames replaced before any refresh showed them
+    int sleeps = 0;  // presents the pacer held back
 };
 
 struct PacedDisplay {
-    int refreshHz;
+    double trueHz;  // how often the display really refreshes
+    int reportedHz;  // what SDL says of it: whole hertz, 0 when it does not know
     // A present waits for the next refresh (vsync), or returns at once and
     // the display shows the latest frame at each refresh.
     bool presentWaits;
@@ -21,8 +24,22 @@ struct PacedDisplay {
     std::chrono::nanoseconds drawing = std::chrono::milliseconds(1);  // per frame
     int stallFrame = -1;  // this frame takes stallPeriods refreshes longer
     int stallPeriods = 0;
+    // From this frame on presents return at once (vsync given up); -1 never.
+    int freeFromFrame = -1;
+    // Not 0: presents that do not wait for the display wait instead until
+    // this long after the previous present returned, as an imitated vsync.
+    std::chrono::nanoseconds imitatedWait{0};
 };
 
 PacingCounts SimulatePacing(const PacedDisplay& display, std::chrono::seconds length);
+
+// The displays the benchmark summary reports on, each once with vsync and
+// once without: true rates SDL rounds to whole hertz or does not know.
+struct PacingRow {
+    const char* name;
+    double trueHz;
+    int reportedHz;
+};
+const std::vector<PacingRow>& PacingRows();
 
 }  // namespace layer::test

@@ -13,7 +13,7 @@
 #include "platform/layer/device/sdl/frame_fit.h"
 #include "platform/layer/device/sdl/game_pads.h"
 #include "platform/layer/device/sdl/key_map.h"
-#include "platform/layer/device/sdl/present_pacer.h"
+#include "platform/layer/device/present_pacer.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -396,6 +396,7 @@ void SdlBackend::Present(
 {
     if (!started_ || pixels == nullptr || width <= 0 || height <= 0 || pitchBytes < 2 * width)
         return;
+    const PresentPacer::Clock::time_point called = PresentPacer::Clock::now();
     bool shown = false;
     WithDisplay([&] {
         // A primary surface shown without a mode switch still needs a window.
@@ -424,14 +425,12 @@ void SdlBackend::Present(
     });
     if (!shown || displayLost_)
         return;
-    // Where the display does not hold a present back (no vsync, or vsync
-    // that SDL only imitates by the millisecond, as on Xvfb), frames still
-    // come at the display's rate: the program scrolls a fixed step a frame.
-    // With real vsync the present has waited already and this sleeps not at
-    // all.
-    const PresentPacer::Clock::time_point due
-        = pacer_.ReturnTime(PresentPacer::Clock::now(), waitForRefresh);
-    std::this_thread::sleep_until(due);
+    // A present that waited for the display's refresh returns at once;
+    // where the display does not hold it back (no vsync, or vsync that SDL
+    // only imitates by the millisecond, as on Xvfb), frames still come one a
+    // refresh: the program scrolls a fixed step a frame.
+    std::this_thread::sleep_until(
+        pacer_.ReturnTime(called, PresentPacer::Clock::now(), waitForRefresh));
     pacer_.Returned(PresentPacer::Clock::now());
 }
 
