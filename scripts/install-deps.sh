@@ -11,7 +11,7 @@ RUN_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libfreetype-dev fonts-dejavu
 # machine, so FreeType and the font stay.
 WEB_PACKAGES=(cmake g++ make pkg-config libfreetype-dev fonts-dejavu-core emscripten python3)
 TEST_PACKAGES=("${RUN_PACKAGES[@]}" "${WEB_PACKAGES[@]}" chromium dpkg-dev file libgtest-dev libgmock-dev
-  googletest libbenchmark-dev libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils
+  googletest libbenchmark-dev libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils openbox
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream icoutils)
 # Wine's 32-bit half runs only where the kernel runs 32-bit programs; elsewhere
 # the 32-bit Windows build is built and inspected but not run, and installing
