@@ -25,10 +25,19 @@ void ScaleRows(const uint16_t* frame, int framePitchBytes, int width, int height
             reinterpret_cast<const unsigned char*>(frame) + static_cast<size_t>(y) * framePitchBytes);
         unsigned char* first = target + static_cast<size_t>(y) * times * targetPitchBytes;
         Pixel* out = reinterpret_cast<Pixel*>(first);
-        for (int x = 0; x < width; ++x) {
-            const Pixel value = static_cast<Pixel>(table[source[x]]);
-            for (int i = 0; i < times; ++i)
-                *out++ = value;
+        if (times == 1) {
+            for (int x = 0; x < width; ++x)
+                out[x] = static_cast<Pixel>(table[source[x]]);
+        } else if (times == 2) {
+            // The common case (a 1920 x 1080 screen) unrolled for the compiler.
+            for (int x = 0; x < width; ++x)
+                out[2 * x] = out[2 * x + 1] = static_cast<Pixel>(table[source[x]]);
+        } else {
+            for (int x = 0; x < width; ++x) {
+                const Pixel value = static_cast<Pixel>(table[source[x]]);
+                for (int i = 0; i < times; ++i)
+                    *out++ = value;
+            }
         }
         // The other rows of the square are the first one again.
         for (int i = 1; i < times; ++i)
