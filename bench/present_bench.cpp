@@ -4,9 +4,12 @@
 #include "bench/registry.h"
 #include "bench/scene.h"
 #include "platform/layer/device/backend.h"
+#include "platform/layer/device/sdl/frame_fit.h"
+#include "platform/layer/device/sdl/frame_scale.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -75,10 +78,65 @@ void PresentSdl(benchmark::State& state, const char* driver)
         backend.get()->Present(frame.data(), SCREEN_WIDTH * 2, SCREEN_WIDTH, SCREEN_HEIGHT, false);
 }
 
+// A 1920 x 1080 window of 32-bit pixels, as an X server without a GPU
+// gives one; the frame's place in it at twice its size.
+constexpr int WINDOW_WIDTH = 1920;
+constexpr int WINDOW_HEIGHT = 1080;
+
+// What the backend writes for a frame where the display draws in software:
+// the frame scaled by a whole number into the window's pixels (its place
+// only; the black around it is drawn once per size).
+void PresentWindowPixels(benchmark::State& state)
+{
+    std::vector<uint16_t> frame;
+    if (SetUpDisplay()) {
+        BlitTilePieces(WORST_VIEW.viewRight, WORST_VIEW.viewBottom);
+        frame = ReadBackBuffer();
+    }
+    TearDownDisplay();
+    if (frame.size() != FRAME_PIXELS) {
+        state.SkipWithError("no frame to present");
+        return;
+    }
+    std::vector<uint32_t> colours(65536);
+    for (uint32_t p = 0; p < colours.size(); ++p) {
+        const layer::Rgb8 c = layer::Widen565(static_cast<uint16_t>(p));
+        colours[p] = (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+    }
+    std::vector<uint32_t> window(static_cast<size_t>(WINDOW_WIDTH) * WINDOW_HEIGHT);
+    const layer::FrameRect fit
+        = layer::FitFrame(SCREEN_WIDTH, SCREEN_HEIGHT, WINDOW_WIDTH, WINDOW_HEIGHT);
+    for (auto _ : state) {
+        layer::ScaleFrame(frame.data(), SCREEN_WIDTH * 2, SCREEN_WIDTH, SCREEN_HEIGHT,
+            fit.width / SCREEN_WIDTH, colours.data(), &window[fit.y * WINDOW_WIDTH + fit.x],
+            WINDOW_WIDTH * 4, 4);
+        benchmark::DoNotOptimize(window.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+// The same bytes (the frame's place in the window) written by memset: the
+// floor for any present that writes the scaled frame.
+void MemsetWindow(benchmark::State& state)
+{
+    const layer::FrameRect fit
+        = layer::FitFrame(SCREEN_WIDTH, SCREEN_HEIGHT, WINDOW_WIDTH, WINDOW_HEIGHT);
+    std::vector<uint32_t> window(static_cast<size_t>(WINDOW_WIDTH) * WINDOW_HEIGHT);
+    int value = 0;
+    for (auto _ : state) {
+        for (int y = 0; y < fit.height; ++y)
+            std::memset(&window[(fit.y + y) * WINDOW_WIDTH + fit.x], ++value & 0xFF, fit.width * 4);
+        benchmark::DoNotOptimize(window.data());
+        benchmark::ClobberMemory();
+    }
+}
+
 }  // namespace
 
 void RegisterPresentBenchmarks()
 {
+    benchmark::RegisterBenchmark(PRESENT_WINDOW_PIXELS, PresentWindowPixels);
+    benchmark::RegisterBenchmark(MEMSET_WINDOW, MemsetWindow);
     // offscreen: OpenGL through Mesa's software rasteriser; dummy: SDL's own
     // software renderer.
     for (const char* driver : {"offscreen", "dummy"})

@@ -15,6 +15,8 @@ constexpr char FRAME_HEADLESS[] = "frame/update_frame_headless";
 constexpr char FRAME_LEGEND[] = "frame/draw_legend";
 constexpr char STARTUP_WARM[] = "startup/winmain_to_first_flip_warm";
 constexpr char PRESENT_SDL[] = "present/sdl_backend";
+constexpr char PRESENT_WINDOW_PIXELS[] = "present/window_pixels_1920x1080";
+constexpr char MEMSET_WINDOW[] = "limit/memset_window_1920x1080";
 constexpr char SURFACE_CHURN[] = "memory/surface_churn_100000";
 
 void RegisterFrameBenchmarks();

@@ -73,6 +73,8 @@ void PrintSummary(const Medians& medians, const StartupSamples& startup)
         {"sdl_best_vs_compose", Find(medians, Case(COMPOSE_SDL, "best")) / oursBest},
         {"pixman_worst_vs_compose", Pixman(medians, "worst") / oursWorst},
         {"pixman_best_vs_compose", Pixman(medians, "best") / oursBest},
+        {"present_1920x1080_window_vs_memset",
+            Find(medians, PRESENT_WINDOW_PIXELS) / Find(medians, MEMSET_WINDOW)},
     };
     // The desktop backend's pacing over a simulated minute, its sleeps waking
     // 55 us late, with a present that waits for the refresh (vsync) and with

@@ -8,13 +8,14 @@ set -euo pipefail
 
 # The program alone: SDL2 and the X11 and Wayland client libraries its
 # backend watches; FreeType and DejaVu Sans Bold for fontgen, which rasterises
-# the layer's font at build time. libpng serves only the test controls.
-RUN_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libx11-dev libwayland-dev libfreetype-dev fonts-dejavu-core)
+# the layer's font at build time; libpng for the window's icon (and the test
+# controls' frames).
+RUN_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libx11-dev libwayland-dev libfreetype-dev fonts-dejavu-core libpng-dev)
 # emscripten brings its clang, binaryen and node; fontgen runs on the build
 # machine, so FreeType and the font stay.
 WEB_PACKAGES=(cmake g++ make pkg-config libfreetype-dev fonts-dejavu-core emscripten python3)
-TEST_PACKAGES=("${RUN_PACKAGES[@]}" "${WEB_PACKAGES[@]}" libpng-dev chromium dpkg-dev file debootstrap libgtest-dev libgmock-dev
-  googletest libbenchmark-dev libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils
+TEST_PACKAGES=("${RUN_PACKAGES[@]}" "${WEB_PACKAGES[@]}" chromium dpkg-dev file debootstrap libgtest-dev libgmock-dev
+  googletest libbenchmark-dev libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils openbox
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream icoutils lintian)
 # Wine's 32-bit half runs only where the kernel runs 32-bit programs; elsewhere
 # the 32-bit Windows build is built and inspected but not run, and installing

@@ -55,6 +55,43 @@ start_xvfb 2000x1500 && crop=1920x1440+40+30 && launch 15000 env -u TILESCROLL_B
   xdotool key alt+Return && sleep 0.5 && size_is 1280x960 "after Alt+Enter"
   crop=1280x960+$X+$Y && scrolls "in the window"
   xdotool key F11 && sleep 0.5 && size_is 2000x1500 "after F11"
+  # Held past the auto-repeat delay, F11 toggles once: the sizes seen while it is held.
+  win=$(xdotool search --pid "$app_pid") seen=
+  xdotool keydown F11 && for _ in $(seq 30); do
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    [ "${seen##* }" = "${WIDTH}x$HEIGHT" ] || seen="$seen ${WIDTH}x$HEIGHT"
+    sleep 0.05
+  done
+  xdotool keyup F11 && sleep 0.3
+  [ "${seen# 2000x1500}" = " 1280x960" ] && pass "F11 held 1.5 s toggled once (sizes seen:$seen)" ||
+    fail "F11 held 1.5 s toggled once (sizes seen:$seen)"
+  # Three presses 40 ms apart are three toggles: from the window to full screen.
+  xdotool key --delay 40 F11 F11 F11 && sleep 0.5 && size_is 2000x1500 "after F11 three times 40 ms apart"
   end_with 3000 Escape hold 0.15 Escape
 }
+
+# Under a window manager, a window that opens over the full-screen program is on top
+# with the focus; brought back, the program still ends on Escape.
+stop_xvfb
+if command -v openbox >/dev/null && command -v xmessage >/dev/null && start_xvfb; then
+  crop=
+  openbox >/dev/null 2>&1 &
+  wm_pid=$! && stop_wm() { stop_pid "$wm_pid"; } && at_exit+=(stop_wm) && sleep 1
+  launch 15000 env -u TILESCROLL_BACKEND "$linux_build/tilescroll" && {
+    program_window=$(xdotool search --pid "$app_pid" | tail -n 1)
+    xmessage -geometry 300x80+10+10 "over the program" 2>/dev/null & message_pid=$!
+    for _ in $(seq 40); do message_window=$(xdotool search --class Xmessage 2>/dev/null | tail -n 1); [ -n "$message_window" ] && break; sleep 0.05; done
+    sleep 1
+    on_top=$(xprop -root _NET_CLIENT_LIST_STACKING | tr -dc '0-9a-fx,' | tr ',' '\n' | tail -n 1)
+    [ -n "$message_window" ] && [ "$(xdotool getwindowfocus)" = "$message_window" ] && [ $((on_top)) = "$message_window" ] &&
+      pass "a window opened over full screen is on top with the focus" ||
+      fail "a window opened over full screen is on top with the focus (focus $(xdotool getwindowfocus), top $((on_top)), message ${message_window:-none})"
+    stop_pid "$message_pid"
+    xdotool windowactivate --sync "$program_window" 2>/dev/null; sleep 0.5
+    end_with 3000 "Escape after the other window" hold 0.15 Escape
+  }
+  stop_wm
+else
+  echo "NOT RUN: the check under a window manager (openbox and xmessage are not installed)"
+fi
 [ "$failed" -eq 0 ]

@@ -28,4 +28,14 @@ FrameRect FitFrame(int frameWidth, int frameHeight, int screenWidth, int screenH
     return {(screenWidth - width) / 2, (screenHeight - height) / 2, width, height};
 }
 
+int WindowTimes(
+    int frameWidth, int frameHeight, int roomWidth, int roomHeight, int bordersWidth, int bordersHeight)
+{
+    if (frameWidth <= 0 || frameHeight <= 0)
+        return 1;
+    const int across = (roomWidth - std::max(bordersWidth, 0)) / frameWidth;
+    const int down = (roomHeight - std::max(bordersHeight, 0)) / frameHeight;
+    return std::clamp(std::min(across, down), 1, MAX_WINDOW_TIMES);
+}
+
 }  // namespace layer

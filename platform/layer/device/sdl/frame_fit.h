@@ -17,4 +17,12 @@ struct FrameRect {
 // one side. All zero when either size is empty.
 FrameRect FitFrame(int frameWidth, int frameHeight, int screenWidth, int screenHeight);
 
+// A new window's size in frames: the largest whole number whose window,
+// with its frame of borders and title bar around it, fits the room the
+// desktop leaves; at least 1 and at most MAX_WINDOW_TIMES, the user may
+// make it bigger.
+constexpr int MAX_WINDOW_TIMES = 2;
+int WindowTimes(
+    int frameWidth, int frameHeight, int roomWidth, int roomHeight, int bordersWidth, int bordersHeight);
+
 }  // namespace layer
