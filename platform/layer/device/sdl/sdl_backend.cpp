@@ -286,8 +286,9 @@ bool SdlBackend::OpenWindow(const char* operation, int width, int height)
     if (windowed_) {
         SDL_Rect room{0, 0, desktop_.width, desktop_.height};
         SDL_GetDisplayUsableBounds(0, &room);
+        // FitFrame would enlarge it again by whole times on a big desktop.
         const FrameRect fit = FitFrame(2 * width, 2 * height, room.w, room.h);
-        size = {std::max(fit.width, 1), std::max(fit.height, 1)};
+        size = {std::clamp(fit.width, 1, 2 * width), std::clamp(fit.height, 1, 2 * height)};
         flags = SDL_WINDOW_RESIZABLE;
     }
     window_ = SDL_CreateWindow(program_invocation_short_name, SDL_WINDOWPOS_CENTERED,
