@@ -149,9 +149,8 @@ const Fault FAULTS[] = {
         FRAMES_UNSEEN, {AWAY}},
     {"BackWhileWaiting", "Flip", 2, 0,
         "Restore GetForegroundWindow PeekMessageA WaitMessage PeekMessageA TranslateMessage "
-        "DispatchMessageA BeginPaint EndPaint PeekMessageA GetAsyncKeyState*4 BltFast*80 GetDC "
-        "SetBkColor SetTextColor TextOutA ReleaseDC Flip Restore GetForegroundWindow SetDisplayMode "
-        "Restore GetModuleHandleA",
+        "DispatchMessageA BeginPaint EndPaint PeekMessageA GetAsyncKeyState*5 BltFast*80 GetDC Flip "
+        "Restore GetForegroundWindow SetDisplayMode Restore GetModuleHandleA",
         PICTURE_BACK, {AWAY}, {}, "WaitMessage"},
     {"ReloadFails", "Flip", 2, 0, "Restore GetModuleHandleA LoadImageA LoadImageA", NO_TILES,
         {PRIMARY, 0, 11}, {"LoadImageA", 13, 1}},
