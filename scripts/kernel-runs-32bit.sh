@@ -33,7 +33,8 @@ elf+='\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08'
 elf+='\x60\x00\x00\x00\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00'
 # Code: mov eax, 1 (exit); mov ebx, 42; int 0x80.
 elf+='\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80'
-printf "$elf" >"$dir/exit42" && chmod +x "$dir/exit42" || exit 2
+printf "$elf" >"$dir/exit42" && chmod +x "$dir/exit42" ||
+  { echo "cannot tell whether this kernel runs 32-bit programs: the probe could not be written in $dir"; exit 2; }
 answer=$("$dir/exit42" 2>&1)
 status=$?
 [ "$status" -eq 42 ] && exit 0
