@@ -59,17 +59,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE prevInstance, LPSTR cmdLine, in
 
     LoadTileSet();
 
-    // Never waits: a waiting message always goes first, and an empty queue
-    // means one more frame. The waiting flip paces the frames.
+    // A waiting message always goes first, and an empty queue means one more
+    // frame, paced by the waiting flip. While another program holds the
+    // display the flip returns at once and no frame can be seen: the loop
+    // sleeps until a message comes (the user bringing the window back), then
+    // tries again, instead of spinning.
     MSG message;
+    BOOL displayShown = TRUE;
     for (;;) {
         if (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE) != 0) {
             if (message.message == WM_QUIT)
                 break;
             TranslateMessage(&message);
             DispatchMessageA(&message);
+        } else if (displayShown) {
+            displayShown = UpdateFrame();
         } else {
-            UpdateFrame();
+            WaitMessage();
+            displayShown = TRUE;
         }
     }
 

@@ -1,7 +1,7 @@
 // The process's DirectDraw objects and its main window, in one record.
 #pragma once
 
-#include "mapview/map_constants.h"
+#include "display/display_constants.h"
 #include "platform/win32.h"
 
 struct DisplayStateRecord {

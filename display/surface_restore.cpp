@@ -5,10 +5,10 @@
 #include "display/tile_set.h"
 #include "platform/win32.h"
 
-void RestoreLostSurfaces()
+BOOL RestoreLostSurfaces()
 {
     // Until the display is the program's again the primary cannot come back;
-    // the next frame's flip reports the loss once more, and we try again.
+    // a later frame's flip reports the loss once more, and we try again.
     HRESULT result = DisplayState.PrimarySurface->Restore();
     // Windows gives the program its mode back when the user returns to it;
     // where the desktop keeps its own (Wine), the program sets it again, but
@@ -19,9 +19,10 @@ void RestoreLostSurfaces()
             == DD_OK)
         result = DisplayState.PrimarySurface->Restore();
     if (result != DD_OK)
-        return;
+        return FALSE;
     // The back buffer came back with the primary, and every frame redraws it
     // whole. Each tile's copy restores its surface before drawing into it; a
     // tile that cannot be loaded again ends the run, as at start-up.
     LoadTileSet();
+    return TRUE;
 }

@@ -3,7 +3,7 @@
 // the platform operations in.
 #pragma once
 
-#include "mapview/map_constants.h"
+#include "display/display_constants.h"
 
 #include <cstdio>
 

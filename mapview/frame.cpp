@@ -18,7 +18,7 @@ void DrawLegend()
     DisplayState.BackBuffer->ReleaseDC(dc);
 }
 
-void UpdateFrame()
+BOOL UpdateFrame()
 {
     ProcessInput();
 
@@ -34,5 +34,6 @@ void UpdateFrame()
     // Switching away from the full-screen program takes the surfaces'
     // memory; the flip is the one result that tells us.
     if (DisplayState.PrimarySurface->Flip(NULL, DDFLIP_WAIT) == DDERR_SURFACELOST)
-        RestoreLostSurfaces();
+        return RestoreLostSurfaces();
+    return TRUE;
 }

@@ -19,8 +19,9 @@ TEST_PACKAGES=("${RUN_PACKAGES[@]}" "${WEB_PACKAGES[@]}" chromium dpkg-dev file 
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream icoutils lintian)
 # Wine's 32-bit half runs only where the kernel runs 32-bit programs; elsewhere
 # the 32-bit Windows build is built and inspected but not run, and installing
-# the i386 architecture would cost minutes of apt for nothing.
-if scripts_dir=$(dirname "$0") && "$scripts_dir/kernel-runs-32bit.sh" >/dev/null; then
+# the i386 architecture would cost minutes of apt for nothing. The probe may
+# run from the source tree where /tmp is mounted noexec.
+if scripts_dir=$(dirname "$0") && "$scripts_dir/kernel-runs-32bit.sh" "$scripts_dir/.." >/dev/null; then
   TEST_PACKAGES+=(wine32:i386)
 fi
 

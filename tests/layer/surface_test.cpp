@@ -124,5 +124,25 @@ TEST_F(Surface, TheScreenShowsTheFlippedFrameWhateverHappensToItsMemory)
     EXPECT_EQ(back->IsLost(), DDERR_INVALIDOBJECT);
 }
 
+// A stale pointer answers as an ended object for a while, but the shells of
+// surfaces made and released in a loop are freed as they go.
+TEST_F(Surface, EndedSurfacesAnswerWhileTheirShellsStayBounded)
+{
+    IDirectDrawSurface* first = Offscreen(8, 8);
+    EXPECT_EQ(first->Release(), 0u);
+    EXPECT_EQ(first->IsLost(), DDERR_INVALIDOBJECT);
+    std::vector<int> kept;
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < 400; ++i)
+            Offscreen(8, 8)->Release();
+        kept.push_back(test::KeptShells());
+    }
+    EXPECT_GT(kept[0], 0) << "no shell kept for a stale pointer";
+    EXPECT_EQ(kept[1], kept[0]) << "shells grow with the surfaces released";
+    EXPECT_EQ(kept[2], kept[0]);
+    test::ResetLayer();
+    EXPECT_EQ(test::KeptShells(), 0) << "the reset frees every shell";
+}
+
 }  // namespace
 }  // namespace layertest

@@ -41,7 +41,7 @@ grep -q "^Magic.*($form)" <<<"$headers" && grep -q 'Subsystem.*Windows GUI' <<<"
 while read -r verdict line; do
   [ "$verdict" = PASS ] && pass "$line" || fail "$line"
 done < <("$source_dir/tests/wine/exe_resources.sh" "$exe")
-if [ "$width" = 32-bit ] && ! why=$("$source_dir/scripts/kernel-runs-32bit.sh"); then
+if [ "$width" = 32-bit ] && ! why=$("$source_dir/scripts/kernel-runs-32bit.sh" "$win_build"); then
   echo "NOT RUN: the 32-bit Windows programs under Wine: $why"
   finish
 fi
@@ -61,14 +61,16 @@ echo "==== $arch: session"
 # DirectDraw: plain memory surfaces, no GL or Vulkan.
 export WINEPREFIX=$work/prefix WINEARCH=win${width%-bit} WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d'
-stop_wine() { wineserver -k 2>/dev/null; wineserver -w 2>/dev/null; }
+# Every Wine command runs under a time limit: a slow machine fails a check
+# or waits longer, but the stage never hangs.
+stop_wine() { timeout -k 5 30 wineserver -k 2>/dev/null; timeout -k 5 60 wineserver -w 2>/dev/null; }
 at_exit+=(stop_wine)
 printf '%s\n' REGEDIT4 '[HKEY_CURRENT_USER\Software\Wine\X11 Driver]' '"Managed"="N"' \
   '[HKEY_CURRENT_USER\Software\Wine\Explorer]' '"Desktop"="Default"' '[HKEY_CURRENT_USER\Software\Wine\Explorer\Desktops]' \
   '"Default"="640x480"' '[HKEY_CURRENT_USER\Software\Wine\Direct3D]' '"renderer"="gdi"' >"$work/settings.reg"
 # The desktop made during wineboot keeps its old settings; a new server makes a new one.
-if ! start_xvfb || ! "$loader" wineboot -i >"$work/wineboot.log" 2>&1 ||
-  ! "$loader" regedit /S "$work/settings.reg" >>"$work/wineboot.log" 2>&1 || ! stop_wine; then
+if ! start_xvfb || ! timeout -k 5 300 "$loader" wineboot -i >"$work/wineboot.log" 2>&1 ||
+  ! timeout -k 5 60 "$loader" regedit /S "$work/settings.reg" >>"$work/wineboot.log" 2>&1 || ! stop_wine; then
   tail -n 20 "$work/wineboot.log"
   fail "Xvfb and a Wine prefix could be set up"
   finish
@@ -96,7 +98,7 @@ comparison_pid=''
 # view soon reaches the map's bottom-right corner, where the clamps keep it
 # (viewBottom 2047, so rows of tiles are cut), and the screen must show that
 # headless frame.
-if launch 30000 "$loader" "$exe"; then
+if launch 30000 timeout -k 5 600 "$loader" "$exe"; then
   t0=$(now_ms) && xdotool keydown Right Down
   until result=$(same_as_view "$work/corner.ppm" 2048 2047) || [ $(($(now_ms) - t0)) -gt 20000 ] || ! alive; do
     sleep 0.2 && screenshot "$work/corner.ppm"
@@ -108,14 +110,24 @@ if launch 30000 "$loader" "$exe"; then
     fail "held Right and Down bring the view to the map's corner and keep it there ($result)"
   # Another program activated over the full-screen one takes its surfaces'
   # memory; activated again, the program must draw its picture again.
-  "$loader" notepad >/dev/null 2>&1 &
-  sleep 3 && screenshot "$work/away.ppm" && ! same_as_view "$work/away.ppm" 2048 2047 >/dev/null &&
-    "$loader" "$win_build/tests/reactivate.exe" &&
-    for _ in $(seq 50); do
-      screenshot "$work/back.ppm" && same_as_view "$work/back.ppm" 2048 2047 >/dev/null && break
-      sleep 0.2
-    done && result=$(same_as_view "$work/back.ppm" 2048 2047) &&
-    pass "the picture is back after the window was deactivated and activated again" ||
+  # The screen is polled with a deadline each way: covered by notepad, then
+  # the picture back.
+  timeout -k 5 120 "$loader" notepad >/dev/null 2>&1 &
+  result='the screen still showed the picture 20 s after notepad started' t0=$(now_ms)
+  while [ $(($(now_ms) - t0)) -lt 20000 ]; do
+    screenshot "$work/away.ppm" && { same_as_view "$work/away.ppm" 2048 2047 >/dev/null; [ $? = 1 ]; } &&
+      result='' && break
+    sleep 0.2
+  done
+  if [ -z "$result" ]; then
+    timeout -k 5 30 "$loader" "$win_build/tests/reactivate.exe" || result="reactivate.exe ended with $?"
+  fi
+  [ -z "$result" ] && {
+    t0=$(now_ms)
+    until screenshot "$work/back.ppm" && same_as_view "$work/back.ppm" 2048 2047 >/dev/null ||
+      [ $(($(now_ms) - t0)) -gt 20000 ]; do sleep 0.2; done
+    result=$(same_as_view "$work/back.ppm" 2048 2047)
+  } && pass "the picture is back after the window was deactivated and activated again" ||
     fail "the picture is back after the window was deactivated and activated again ($result)"
   end_with 2000 Escape hold 0.15 Escape
 fi

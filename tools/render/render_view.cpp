@@ -5,6 +5,7 @@
 #include "display/display_state.h"
 #include "headless_program.h"
 #include "mapview/frame.h"
+#include "mapview/map_constants.h"
 #include "mapview/view_position.h"
 #include "platform/layer/testing/test_controls.h"
 #include "platform/win32.h"

@@ -240,6 +240,8 @@ void SetExclusiveOwner(DirectDrawObject* owner);
 int CountLiveSurfaces();
 int CountLivePalettes();
 int CountLiveDirectDrawObjects();
+// Ended objects of every kind whose shells are still kept.
+int CountKeptShells();
 // Ends every object and frees every shell.
 void ResetDirectDraw();
 

@@ -182,6 +182,13 @@ int CountLiveDirectDrawObjects()
     return static_cast<int>(State().directDraws.live.size());
 }
 
+int CountKeptShells()
+{
+    const Registry& registry = State();
+    return static_cast<int>(registry.directDraws.ended.size() + registry.surfaces.ended.size()
+        + registry.palettes.ended.size());
+}
+
 void ResetDirectDraw()
 {
     Registry& registry = State();

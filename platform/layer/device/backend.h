@@ -13,9 +13,11 @@
 // modules above them.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace layer {
 
@@ -64,6 +66,15 @@ public:
     // close (e.g. its window's close button): the layer turns that into
     // WM_CLOSE for the program's main window.
     virtual bool PumpEvents() = 0;
+    // Waits a little for the desktop to send something, for a caller with
+    // nothing to do until it does (WaitMessage); PumpEvents then takes it in.
+    // False when nothing can ever arrive: the headless backend has no desktop,
+    // and its test controls act between calls, never during one.
+    virtual bool WaitForEvents()
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return true;
+    }
     // Whether the key with this Win32 virtual-key code (0 to 255) is down now,
     // on the keyboard or on a game pad that stands for it.
     virtual bool KeyHeld(int virtualKey) const = 0;

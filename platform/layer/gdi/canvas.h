@@ -2,6 +2,7 @@
 // them. Internal to the GDI part of the layer.
 #pragma once
 
+#include "platform/layer/include/rgb565.h"
 #include "platform/layer/include/windows.h"
 
 #include <algorithm>
@@ -18,12 +19,10 @@ inline uint16_t ColorTo565(COLORREF color)
     return static_cast<uint16_t>(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3));
 }
 
-// 5-6-5 back to 8-8-8 repeats the high bits in the low ones, so full
-// intensity reads back as 255 and black as 0.
 inline COLORREF ColorFrom565(uint16_t pixel)
 {
-    const uint32_t r5 = pixel >> 11, g6 = (pixel >> 5) & 0x3F, b5 = pixel & 0x1F;
-    return RGB((r5 << 3) | (r5 >> 2), (g6 << 2) | (g6 >> 4), (b5 << 3) | (b5 >> 2));
+    const Rgb8 c = Widen565(pixel);
+    return RGB(c.red, c.green, c.blue);
 }
 
 // A 32-bit DIB pixel is blue, green, red, unused in memory: 0x00RRGGBB.

@@ -33,6 +33,32 @@ void CloseOpenFiles()
     OpenFiles().clear();
 }
 
+int OpenRegularFile(const char* path, const char* operation)
+{
+    // Looked at before it is opened: opening a device may do something, and
+    // opening a FIFO waits for a writer.
+    struct stat info;
+    if (::stat(path, &info) != 0)
+        return -1;
+    if (!S_ISREG(info.st_mode)) {
+        Refuse(operation, "not a regular file");
+        return -1;
+    }
+    // Opened without waiting all the same, and the descriptor checked again,
+    // in case the path changed in between.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        Refuse(operation, "not a regular file");
+        return -1;
+    }
+    // Reads of a regular file never wait; the flag was for the open only.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
 }  // namespace layer
 
 HFILE WINAPI _lopen(LPCSTR path, int mode)
@@ -45,15 +71,9 @@ HFILE WINAPI _lopen(LPCSTR path, int mode)
         layer::Refuse("_lopen", "only OF_READ is emulated");
         return HFILE_ERROR;
     }
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = layer::OpenRegularFile(path, "_lopen");
     if (fd < 0)
         return HFILE_ERROR;
-    // A directory does not open as a file on the platform.
-    struct stat info;
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return HFILE_ERROR;
-    }
     layer::OpenFiles().insert(fd);
     return fd;
 }

@@ -34,6 +34,10 @@ void ResetTestResources();
 
 // ---- Files (files.cpp) ---------------------------------------------------------------
 void CloseOpenFiles();
+// A named file opened for reading, or -1. Anything but a regular file (a
+// directory, a FIFO, a device) is refused at once with one line for
+// `operation`, never waited on; a missing file is the ordinary -1, no line.
+int OpenRegularFile(const char* path, const char* operation);
 
 // ---- Debugger output (debug_output.cpp) --------------------------------------------
 std::string TakeCapturedDebugOutput();

@@ -1,5 +1,7 @@
 #include "platform/layer/testing/png_writer.h"
 
+#include "platform/layer/include/rgb565.h"
+
 #include <cstdio>
 #include <png.h>
 #include <vector>
@@ -36,15 +38,6 @@ bool WriteRows(std::FILE* file, png_bytep* rows, int width, int height)
 
 }  // namespace
 
-Rgb8 ExpandRgb565(uint16_t pixel)
-{
-    const unsigned r5 = (pixel >> 11) & 0x1F;
-    const unsigned g6 = (pixel >> 5) & 0x3F;
-    const unsigned b5 = pixel & 0x1F;
-    return {static_cast<uint8_t>((r5 << 3) | (r5 >> 2)),
-        static_cast<uint8_t>((g6 << 2) | (g6 >> 4)), static_cast<uint8_t>((b5 << 3) | (b5 >> 2))};
-}
-
 bool WritePng565(const uint16_t* pixels, int width, int height, const std::string& path)
 {
     if (pixels == nullptr || width <= 0 || height <= 0)
@@ -55,7 +48,7 @@ bool WritePng565(const uint16_t* pixels, int width, int height, const std::strin
     for (int y = 0; y < height; ++y) {
         rows[y] = &rgb[rowBytes * y];
         for (int x = 0; x < width; ++x) {
-            const Rgb8 c = ExpandRgb565(pixels[static_cast<size_t>(y) * width + x]);
+            const Rgb8 c = Widen565(pixels[static_cast<size_t>(y) * width + x]);
             rows[y][3 * x] = c.red;
             rows[y][3 * x + 1] = c.green;
             rows[y][3 * x + 2] = c.blue;

@@ -85,6 +85,11 @@ int LiveSurfaces()
     return CountLiveSurfaces();
 }
 
+int KeptShells()
+{
+    return CountKeptShells();
+}
+
 int LivePalettes()
 {
     return CountLivePalettes();

@@ -64,6 +64,7 @@ void RequestDesktopClose();
 int LiveSurfaces();  // surfaces not yet ended, back buffers included
 int LivePalettes();
 int LiveDirectDrawObjects();
+int KeptShells();  // ended DirectDraw objects, surfaces and palettes not yet freed
 int LiveGdiObjects();  // bitmaps and device contexts made by the program
 int LiveWindows();
 
@@ -86,7 +87,8 @@ void MarkSurfaceLost(IDirectDrawSurface* surface);
 // The user switches to another program (true): its window goes in front,
 // every surface is lost and the desktop gets its own mode back, as the
 // platform does for an exclusive display; or back to ours (false), which
-// leaves the mode and the surfaces as they are.
+// leaves the mode and the surfaces as they are and makes the window due a
+// paint, as a window brought back in front is.
 void SwitchAwayFromDisplay(bool away);
 // Lock on this surface answers DDERR_WASSTILLDRAWING this many times first.
 void LockStillDrawing(IDirectDrawSurface* surface, int times);

@@ -6,7 +6,6 @@
 #include "platform/layer/kernel/kernel_internal.h"
 
 #include <cstdint>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -17,14 +16,15 @@ namespace {
 constexpr uint64_t MAX_FILE_BYTES = uint64_t(layer::MAX_BITMAP_PIXELS) * 4 + 65536;
 
 // Missing and unreadable files are the ordinary "no such bitmap" answer;
-// only a file too large to be a picture we would accept gets a line.
+// what is not a regular file, or too large to be a picture we would accept,
+// gets a line.
 bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes)
 {
-    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    const int fd = layer::OpenRegularFile(path, "LoadImageA");
     if (fd < 0)
         return false;
     struct stat info { };
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    bool ok = fstat(fd, &info) == 0;
     if (ok && static_cast<uint64_t>(info.st_size) > MAX_FILE_BYTES) {
         layer::Refuse("LoadImageA", "file too large for a bitmap");
         ok = false;

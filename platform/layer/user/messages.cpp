@@ -58,6 +58,13 @@ void TakeDesktopRequests()
         Post(main, WM_CLOSE, 0, 0);
 }
 
+// What PeekMessageA would return now.
+bool MessageWaiting()
+{
+    const QueueState& state = State();
+    return !state.posted.empty() || state.quitPending || WindowDuePaint() != nullptr;
+}
+
 }  // namespace
 
 void DropMessagesFor(HWND hwnd)
@@ -144,6 +151,22 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, U
         return TRUE;
     }
     return FALSE;
+}
+
+BOOL WINAPI WaitMessage(void)
+{
+    if (!layer::BeginCall("WaitMessage"))
+        return FALSE;
+    for (;;) {
+        layer::TakeDesktopRequests();
+        if (layer::MessageWaiting())
+            return TRUE;
+        layer::Backend* backend = layer::RunningBackend();
+        if (backend == nullptr || !backend->WaitForEvents()) {
+            layer::Refuse("WaitMessage", "no message can arrive: the backend sends none");
+            return FALSE;
+        }
+    }
 }
 
 BOOL WINAPI TranslateMessage(const MSG* msg)

@@ -211,6 +211,11 @@ void ResetWindows()
 
 void SetForegroundElsewhere(bool elsewhere)
 {
+    // A window brought back in front is painted again: its WM_PAINT is what
+    // tells a program waiting for messages that it is back.
+    if (State().foregroundElsewhere && !elsewhere)
+        if (Window* main = Find(MainWindow()))
+            Invalidate(*main, nullptr);
     State().foregroundElsewhere = elsewhere;
 }
 

@@ -35,6 +35,10 @@ public:
         KeepPresentedPixels();
     }
     bool PumpEvents() override;
+    bool WaitForEvents() override
+    {
+        return false;
+    }
     bool KeyHeld(int virtualKey) const override;
     void ShowPointer(bool visible) override;
 

@@ -4,6 +4,7 @@
 // frame per refresh without changing. The only file of the layer that calls
 // into the page (through web_backend.js).
 #include "platform/layer/device/backend.h"
+#include "platform/layer/include/rgb565.h"
 
 #include <cstdint>
 #include <emscripten.h>
@@ -30,15 +31,11 @@ namespace {
 // after this long without a refresh it is given one anyway.
 constexpr double LONGEST_RUN_WITHOUT_YIELD_MS = 250;
 
-// One 5-6-5 pixel as opaque RGBA bytes, the high bits repeated into the low
-// ones so that full intensity stays 255 (as the layer's PNG files have it).
+// One 5-6-5 pixel as opaque RGBA bytes, widened as everywhere in the layer.
 uint32_t Rgba(uint16_t pixel)
 {
-    uint32_t red = pixel >> 11, green = (pixel >> 5) & 63, blue = pixel & 31;
-    red = red << 3 | red >> 2;
-    green = green << 2 | green >> 4;
-    blue = blue << 3 | blue >> 2;
-    return red | green << 8 | blue << 16 | 0xFF000000u;
+    const Rgb8 c = Widen565(pixel);
+    return c.red | uint32_t{c.green} << 8 | uint32_t{c.blue} << 16 | 0xFF000000u;
 }
 
 // Every pixel's RGBA, looked up: in WebAssembly without SIMD this is about
