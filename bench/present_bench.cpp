@@ -6,6 +6,7 @@
 #include "platform/layer/device/backend.h"
 #include "platform/layer/device/sdl/frame_fit.h"
 #include "platform/layer/device/sdl/frame_scale.h"
+#include "platform/layer/include/rgb565.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>
@@ -101,7 +102,7 @@ void PresentWindowPixels(benchmark::State& state)
     std::vector<uint32_t> colours(65536);
     for (uint32_t p = 0; p < colours.size(); ++p) {
         const layer::Rgb8 c = layer::Widen565(static_cast<uint16_t>(p));
-        colours[p] = (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+        colours[p] = (uint32_t{c.red} << 16) | (uint32_t{c.green} << 8) | c.blue;
     }
     std::vector<uint32_t> window(static_cast<size_t>(WINDOW_WIDTH) * WINDOW_HEIGHT);
     const layer::FrameRect fit

@@ -3,6 +3,7 @@
 // frame's place touched; and how big a new window opens.
 #include "platform/layer/device/sdl/frame_fit.h"
 #include "platform/layer/device/sdl/frame_scale.h"
+#include "platform/layer/include/rgb565.h"
 
 #include <array>
 #include <cstdint>
@@ -20,7 +21,7 @@ TEST(FrameScale, EachChannelWidensFromItsOwnBitsToTheFullRange)
         {0x8410, 132, 130, 132}};
     for (auto [pixel, r, g, b] : rows) {
         const layer::Rgb8 c = layer::Widen565(static_cast<uint16_t>(pixel));
-        EXPECT_EQ((std::array{int{c.r}, int{c.g}, int{c.b}}), (std::array{r, g, b})) << pixel;
+        EXPECT_EQ((std::array{int{c.red}, int{c.green}, int{c.blue}}), (std::array{r, g, b})) << pixel;
     }
 }
 

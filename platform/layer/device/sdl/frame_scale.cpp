@@ -4,15 +4,6 @@
 
 namespace layer {
 
-Rgb8 Widen565(uint16_t pixel)
-{
-    const unsigned r = (pixel >> 11) & 0x1F;
-    const unsigned g = (pixel >> 5) & 0x3F;
-    const unsigned b = pixel & 0x1F;
-    return {static_cast<uint8_t>((r << 3) | (r >> 2)), static_cast<uint8_t>((g << 2) | (g >> 4)),
-        static_cast<uint8_t>((b << 3) | (b >> 2))};
-}
-
 namespace {
 
 template <typename Pixel>

@@ -8,15 +8,6 @@
 
 namespace layer {
 
-struct Rgb8 {
-    uint8_t r;
-    uint8_t g;
-    uint8_t b;
-};
-
-// A 5-6-5 pixel's channels widened to 8 bits, so that white stays white.
-Rgb8 Widen565(uint16_t pixel);
-
 // Writes the width x height frame, each pixel `times` x `times`, at `target`
 // (the top left of the frame's place, rows `targetPitchBytes` apart) in
 // pixels of 2 or 4 bytes: `table[p]` for the 5-6-5 pixel p. False, with

@@ -14,6 +14,7 @@
 #include "platform/layer/device/screen.h"
 #include "platform/layer/device/sdl/frame_fit.h"
 #include "platform/layer/device/sdl/frame_scale.h"
+#include "platform/layer/include/rgb565.h"
 #include "platform/layer/device/sdl/game_pads.h"
 #include "platform/layer/device/sdl/key_map.h"
 #include "platform/layer/device/present_pacer.h"
@@ -672,7 +673,7 @@ bool SdlBackend::DrawIntoWindow(const uint16_t* pixels, int pitchBytes, int widt
         colours_.resize(65536);
         for (uint32_t p = 0; p < colours_.size(); ++p) {
             const Rgb8 c = Widen565(static_cast<uint16_t>(p));
-            colours_[p] = SDL_MapRGB(surface->format, c.r, c.g, c.b);
+            colours_[p] = SDL_MapRGB(surface->format, c.red, c.green, c.blue);
         }
         coloursFormat_ = surface->format->format;
     }
