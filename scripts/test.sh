@@ -14,7 +14,7 @@ scripts/install-deps.sh test || exit 1
 # downloads and install there) goes on in the background from here, under the
 # stages that mostly compile; the stage itself then builds and judges.
 fresh_debian_work=$(mktemp -d /var/tmp/tilescroll-fresh.XXXXXX)
-tests/fresh-debian/run.sh prepare "$fresh_debian_work" >/dev/null 2>&1 &
+scripts/fresh-debian.sh prepare "$fresh_debian_work" >/dev/null 2>&1 &
 fresh_debian_prepare=$!
 
 jobs=$(nproc)
@@ -209,7 +209,7 @@ windows_under_wine() {
 # its install step above has finished.
 fresh_debian() {
   wait "$fresh_debian_prepare"
-  checked_script tests/fresh-debian/run.sh check "$fresh_debian_work"
+  checked_script scripts/fresh-debian.sh check "$fresh_debian_work"
 }
 
 stage "linux" ctest_preset linux

@@ -5,25 +5,26 @@
 # display. It must install what it needs, build the program, and end with the
 # program's one line about the display and a non-zero exit status.
 #
-#   run.sh prepare WORK   makes the root in WORK (a new folder) and runs the
-#                         command's install step there: minutes, mostly
-#                         downloads, so the test command starts it early in
-#                         the background
-#   run.sh check WORK     runs scripts/run.sh there, judges it, removes WORK
-#   run.sh WORK           both
+#   fresh-debian.sh prepare WORK  makes the root in WORK (a new folder) and
+#                                 runs the command's install step there:
+#                                 minutes, mostly downloads, so the test
+#                                 command starts it early in the background
+#   fresh-debian.sh check WORK    runs scripts/run.sh there, judges it,
+#                                 removes WORK
+#   fresh-debian.sh WORK          both
 #
 # Where the machine cannot make such a root (not root, no debootstrap, no
 # Debian mirror, no chroot or mounts), one NOT RUN line says why; it counts
 # neither as passed nor as failed. The pristine root is kept under
 # ${TILESCROLL_DEBIAN_CACHE:-/var/tmp/tilescroll-debian} and copied for each run.
 set -uo pipefail
-repo=$(cd "$(dirname "$0")/../.." && pwd)
+repo=$(cd "$(dirname "$0")/.." && pwd)
 cache=${TILESCROLL_DEBIAN_CACHE:-/var/tmp/tilescroll-debian}
 base=$cache/bookworm-minbase
 
 mode=all
 case "${1:-}" in prepare | check) mode=$1 && shift ;; esac
-[ $# -eq 1 ] || { sed -n '2,18p' "$0" >&2; exit 2; }
+[ $# -eq 1 ] || { sed -n '2,19p' "$0" >&2; exit 2; }
 work=$1
 root=$work/root
 
