@@ -9,6 +9,7 @@
 #include "tests/support/surface_description.h"
 #include "tests/support/test_window.h"
 
+#include <array>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -101,7 +102,7 @@ TEST_F(UtilitiesAgreement, MatchColorFindsEachChannelAndPutsThePixelBack)
 TEST_F(UtilitiesAgreement, SurfacesTakeABitmapAtItsSizeOrScaledFromAResourceOrAFile)
 {
     // Red, green / blue, white quadrants: test_resources.rc's 32 x 32
-    // QUADRANTS, and a file of the same. Their middles, away from any edge
+    // QUADRANTS, and a file of the same, whole or a part of it. Their middles, away from any edge
     // that a scaling may soften.
     const uint32_t rgb[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
     const std::string file = folder.Write("quadrants.bmp",
@@ -110,11 +111,18 @@ TEST_F(UtilitiesAgreement, SurfacesTakeABitmapAtItsSizeOrScaledFromAResourceOrAF
     IDirectDrawSurface *doubled = Offscreen(64, 64), *halved = Offscreen(16, 16);
     EXPECT_EQ(ReloadBitmap(doubled, "QUADRANTS"), DD_OK);
     EXPECT_EQ(ReloadBitmap(halved, file.c_str()), DD_OK);
-    const DWORD quadrant[4] = {red, green, blue, red | green | blue};
-    for (auto [surface, side] :
-        {std::pair{Keep(LoadBitmapSurface(directDraw, "QUADRANTS", 0, 0)), 32},
-            {Keep(LoadBitmapSurface(directDraw, "QUADRANTS", 64, 64)), 64}, {doubled, 64},
-            {halved, 16}}) {
+    // The right half alone, from (16, 0), 16 wide and its own height, over the whole surface.
+    IDirectDrawSurface* part = Offscreen(32, 32);
+    HBITMAP bitmap = static_cast<HBITMAP>(
+        LoadImageA(NULL, file.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
+    EXPECT_EQ(CopyBitmapToSurface(part, bitmap, 16, 0, 16, 0), DD_OK);
+    DeleteObject(bitmap);
+    const DWORD white = red | green | blue;
+    const std::array<DWORD, 4> quadrants = {red, green, blue, white}, right = {green, green, white, white};
+    for (auto [surface, side, quadrant] :
+        {std::tuple{Keep(LoadBitmapSurface(directDraw, "QUADRANTS", 0, 0)), 32, quadrants},
+            {Keep(LoadBitmapSurface(directDraw, "QUADRANTS", 64, 64)), 64, quadrants},
+            {doubled, 64, quadrants}, {halved, 16, quadrants}, {part, 32, right}}) {
         const std::vector<uint16_t> pixels = Pixels(surface);
         ASSERT_EQ(pixels.size(), size_t(side * side));
         for (int q = 0; q < 4; ++q)

@@ -6,7 +6,6 @@
 #include "tests/support/bmp_bytes.h"
 
 #include <algorithm>
-#include <array>
 #include <climits>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -19,16 +18,11 @@ namespace {
 using Palette = std::vector<PALETTEENTRY>;
 namespace test = layer::test;
 
-// Pixels differing from their neighbours in every channel, and their 5-6-5 values.
+// Pixels differing from their neighbours in every channel.
 uint32_t Gradient(int x, int y)
 {
     return static_cast<uint32_t>((x * 4) & 0xFF) << 16 | static_cast<uint32_t>((y * 4) & 0xFF) << 8
         | static_cast<uint32_t>(((x + y) * 2 + 7) & 0xFF);
-}
-uint16_t To565(uint32_t rgb)
-{
-    return static_cast<uint16_t>(
-        (rgb >> 19 & 0x1F) << 11 | (rgb >> 10 & 0x3F) << 5 | (rgb >> 3 & 0x1F));
 }
 
 class BitmapUtils : public layertest::DisplayTest {
@@ -42,11 +36,6 @@ protected:
     std::string File(const std::string& name, const std::vector<uint8_t>& bytes, size_t length)
     {
         return folder.Write(name, {bytes.begin(), bytes.begin() + std::min(length, bytes.size())});
-    }
-    std::string GradientFile(int width, int height)
-    {
-        return File("gradient" + std::to_string(width) + ".bmp",
-            bmptest::Bmp24(width, height, Gradient, true), SIZE_MAX);
     }
     Palette EntriesOf(IDirectDrawPalette* palette)
     {
@@ -141,27 +130,6 @@ TEST_F(BitmapUtils, SetPaletteEntryWritesPaletteAndShadowOnlyInsideTheTable)
     EXPECT_EQ(std::memcmp(PaletteShadow, shadow.data(), sizeof(PaletteShadow)), 0);
 }
 
-TEST_F(BitmapUtils, CopiesStretchTheChosenRectangleOverTheWholeSurface)
-{
-    const std::string path = GradientFile(64, 64);
-    HBITMAP bitmap = static_cast<HBITMAP>(
-        LoadImageA(NULL, path.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
-    // x, y, width, height; 0 for the bitmap's own width or height.
-    for (auto [x, y, w, h] : {std::array{0, 0, 32, 0}, {0, 0, 0, 32}, {16, 8, 32, 32}}) {
-        SCOPED_TRACE(testing::Message() << x << ", " << y << ", " << w << " x " << h);
-        IDirectDrawSurface* surface = Offscreen(64, 64);
-        EXPECT_EQ(CopyBitmapToSurface(surface, bitmap, x, y, w, h), DD_OK);
-        const test::Pixels pixels = test::ReadSurface(surface);
-        int wrong = 0;
-        for (int v = 0; v < 64; ++v)
-            for (int u = 0; u < 64; ++u)
-                wrong += pixels.at(u, v)
-                    != To565(Gradient(x + u * (w ? w : 64) / 64, y + v * (h ? h : 64) / 64));
-        EXPECT_EQ(wrong, 0);
-    }
-    EXPECT_EQ(test::TakeDebugOutput(), "");
-}
-
 enum Op { COPY, COPY_NO_BITMAP, RELOAD, LOAD, MATCH, MATCH_STILL_DRAWING, KEY, PALETTE };
 
 constexpr int64_t ANY = -1;  // a result or pixel not looked at
@@ -224,7 +192,7 @@ TEST_P(BitmapUtilsRoads, ResultDiagnosticsAndEverythingMadeGivenBack)
     const Road& road = GetParam();
     IDirectDrawSurface* surface = Offscreen(16, 16);
     layertest::Fill(surface, [](int x, int y) { return uint16_t(x + y == 0 ? 0x1234 : 0x5555); });
-    const std::string path = GradientFile(16, 16);
+    const std::string path = File("gradient.bmp", bmptest::Bmp24(16, 16, Gradient, true), SIZE_MAX);
     HBITMAP bitmap = static_cast<HBITMAP>(
         LoadImageA(NULL, path.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION | LR_LOADFROMFILE));
     const int live[] = {test::LiveGdiObjects(), test::LiveSurfaces(), test::LivePalettes()};
