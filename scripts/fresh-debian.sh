@@ -82,9 +82,11 @@ prepare() {
     fi
     mv "$base.new" "$base"
   fi
-  cp -a "$base" "$root" || exit 1
+  # A step that fails leaves its reason for check to tell.
+  broken() { echo "$1" >"$work/broken"; exit 1; }
+  cp -a "$base" "$root" || broken "could not copy the Debian root"
   cp /etc/resolv.conf "$root/etc/resolv.conf" 2>/dev/null
-  git clone -q "$repo" "$root/src" || exit 1
+  git clone -q "$repo" "$root/src" || broken "git could not clone $repo"
   trap unmount_all EXIT
   started=$SECONDS
   in_root scripts/install-deps.sh run >"$work/install.log" 2>&1
@@ -102,7 +104,11 @@ check() {
     echo "NOT RUN: the run command in a brand-new Debian 12: $(cat "$work/not-run")"
     return 0
   fi
-  read -r status seconds 2>/dev/null <"$work/install.status" || status=missing
+  if [ -f "$work/broken" ]; then
+    echo "FAIL fresh-debian root: $(cat "$work/broken")"
+    return 1
+  fi
+  read -r status seconds 2>/dev/null <"$work/install.status" || status="missing (the root was not made)"
   if [ "$status" != 0 ]; then
     echo "FAIL fresh-debian install: scripts/install-deps.sh run exited $status"
     tail -n 15 "$work/install.log"

@@ -14,7 +14,7 @@ RUN_PACKAGES=(cmake g++ make pkg-config libsdl2-dev libx11-dev libwayland-dev li
 # emscripten brings its clang, binaryen and node; fontgen runs on the build
 # machine, so FreeType and the font stay.
 WEB_PACKAGES=(cmake g++ make pkg-config libfreetype-dev fonts-dejavu-core emscripten python3)
-TEST_PACKAGES=("${RUN_PACKAGES[@]}" "${WEB_PACKAGES[@]}" chromium dpkg-dev file debootstrap libgtest-dev libgmock-dev
+TEST_PACKAGES=("${RUN_PACKAGES[@]}" "${WEB_PACKAGES[@]}" chromium dpkg-dev file debootstrap git libgtest-dev libgmock-dev
   googletest libbenchmark-dev libpixman-1-dev clang libclang-rt-14-dev valgrind xvfb xauth xdotool imagemagick x11-utils openbox
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine64 desktop-file-utils appstream icoutils lintian)
 # Wine's 32-bit half runs only where the kernel runs 32-bit programs; elsewhere
