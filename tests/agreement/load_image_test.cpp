@@ -156,18 +156,4 @@ TEST(LoadImage, DecodesRunLengthFilesAsTheirUncompressedTwins)
         expected);
 }
 
-TEST(LoadImage, WhatIsNotABitmapGivesNull)
-{
-    bmptest::TempFolder folder;
-    std::vector<uint8_t> cut = BuildBmp({2, 2}, {1, 2, 3, 4}, true);
-    cut.resize(20);
-    for (const std::string& path :
-        {folder.Write("text.bmp", {'h', 'e', 'l', 'l', 'o', '\n'}), folder.Write("cut.bmp", cut),
-            folder.Write("empty.bmp", {}), (folder.path / "missing.bmp").string()})
-        EXPECT_EQ(LoadFile(path), nullptr) << path;
-    EXPECT_EQ(LoadImageA(GetModuleHandleA(nullptr), "NO_SUCH_TILE", IMAGE_BITMAP, 0, 0,
-                  LR_CREATEDIBSECTION),
-        nullptr);
-}
-
 }  // namespace

@@ -157,12 +157,11 @@ TEST(BackendChoice, TheSettingsNameTheBackendOrSayWhyNot)
     unsetenv("TILESCROLL_HEADLESS_ESCAPE_AFTER");
 }
 
-// The frame (640 x 480) on screens of other sizes: whole times where it fits,
-// else shrunk to fill the narrower side; centred either way.
+// The frame (640 x 480) once where it fits once, else shrunk to fill the
+// narrower side; centred. More whole times show in the present's read-back.
 TEST(FrameFit, WholeTimesWhereItFitsElseAspectKeptAndCentred)
 {
-    const std::array<int, 6> rows[] = {{640, 480, 0, 0, 640, 480}, {1920, 1080, 320, 60, 1280, 960},
-        {2000, 1500, 40, 30, 1920, 1440}, {1279, 959, 319, 239, 640, 480},
+    const std::array<int, 6> rows[] = {{640, 480, 0, 0, 640, 480}, {1279, 959, 319, 239, 640, 480},
         {320, 480, 0, 120, 320, 240}, {640, 240, 160, 0, 320, 240}, {0, 480, 0, 0, 0, 0}};
     for (auto [w, h, x, y, width, height] : rows) {
         const layer::FrameRect r = layer::FitFrame(640, 480, w, h);

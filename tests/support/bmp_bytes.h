@@ -18,7 +18,7 @@ struct BmpShape {
     int32_t height = 1;  // negative: rows stored top-down
     uint16_t bitCount = 24;
     uint32_t compression = 0;  // 0 for BI_RGB, 3 for BI_BITFIELDS
-    uint32_t headerSize = 40;  // 12, 40, 108 or 124
+    uint32_t headerSize = 40;  // 40 or longer (108, 124)
     std::vector<uint32_t> palette = {};  // 0xXXRRGGBB: XX is the entry's reserved byte
     std::vector<uint32_t> masks = {};  // red, green, blue for BI_BITFIELDS
     int64_t colorsUsed = -1;  // -1: the palette's size
@@ -35,14 +35,13 @@ inline void Put(std::vector<uint8_t>& out, size_t at, uint32_t value, int bytes)
 inline std::vector<uint8_t> BuildBmp(
     const BmpShape& shape, const std::vector<uint32_t>& pixels, bool withFileHeader)
 {
-    const bool core = shape.headerSize == 12;
     const uint32_t rows = static_cast<uint32_t>(std::abs(int64_t{shape.height}));
     const size_t stride = (static_cast<size_t>(shape.width) * shape.bitCount + 31) / 32 * 4;
-    const size_t h = withFileHeader ? 14 : 0, entryBytes = core ? 3 : 4;
+    const size_t h = withFileHeader ? 14 : 0;
     // Masks follow a 40-byte header or sit inside a longer one: 40 bytes in, either way.
     const size_t tableStart
         = h + shape.headerSize + (shape.compression == 3 && shape.headerSize == 40 ? 12 : 0);
-    const size_t pixelStart = tableStart + shape.palette.size() * entryBytes;
+    const size_t pixelStart = tableStart + shape.palette.size() * 4;
     std::vector<uint8_t> out(pixelStart + stride * rows, 0);
     if (withFileHeader) {
         Put(out, 0, 'B' | 'M' << 8, 2);
@@ -50,22 +49,19 @@ inline std::vector<uint8_t> BuildBmp(
         Put(out, 10, static_cast<uint32_t>(pixelStart), 4);
     }
     Put(out, h, shape.headerSize, 4);
-    const int field = core ? 2 : 4;  // the core header's sizes are 16-bit
-    Put(out, h + 4, static_cast<uint32_t>(shape.width), field);
-    Put(out, h + 4 + field, static_cast<uint32_t>(shape.height), field);
-    Put(out, h + 4 + 2 * field, 1, 2);
-    Put(out, h + 6 + 2 * field, shape.bitCount, 2);
-    if (!core) {
-        Put(out, h + 16, shape.compression, 4);
-        Put(out, h + 20, static_cast<uint32_t>(stride * rows), 4);
-        const int64_t used
-            = shape.colorsUsed >= 0 ? shape.colorsUsed : static_cast<int64_t>(shape.palette.size());
-        Put(out, h + 32, static_cast<uint32_t>(used), 4);
-        for (size_t i = 0; i < shape.masks.size() && i < 3; ++i)
-            Put(out, h + 40 + 4 * i, shape.masks[i], 4);
-    }
+    Put(out, h + 4, static_cast<uint32_t>(shape.width), 4);
+    Put(out, h + 8, static_cast<uint32_t>(shape.height), 4);
+    Put(out, h + 12, 1, 2);
+    Put(out, h + 14, shape.bitCount, 2);
+    Put(out, h + 16, shape.compression, 4);
+    Put(out, h + 20, static_cast<uint32_t>(stride * rows), 4);
+    const int64_t used
+        = shape.colorsUsed >= 0 ? shape.colorsUsed : static_cast<int64_t>(shape.palette.size());
+    Put(out, h + 32, static_cast<uint32_t>(used), 4);
+    for (size_t i = 0; i < shape.masks.size() && i < 3; ++i)
+        Put(out, h + 40 + 4 * i, shape.masks[i], 4);
     for (size_t i = 0; i < shape.palette.size(); ++i)
-        Put(out, tableStart + i * entryBytes, shape.palette[i], static_cast<int>(entryBytes));
+        Put(out, tableStart + i * 4, shape.palette[i], 4);
     for (uint32_t y = 0; y < rows; ++y) {
         // Bottom-up files store the picture's last row first.
         const size_t row = pixelStart + (shape.height < 0 ? y : rows - 1 - y) * stride;
