@@ -198,6 +198,9 @@ private:
     // A window for frames of this size, as windowed_ says.
     bool OpenWindow(const char* operation, int width, int height);
     void CloseWindow();
+    // Drops what was known of the window without a call to SDL (which may be
+    // gone with the display).
+    void ForgetWindow();
     bool FitTexture(int width, int height, const char* operation);
     // Draws into the window's own pixels where the renderer would draw in
     // software; false (the renderer kept) where the window has none.
@@ -363,12 +366,7 @@ void SdlBackend::Stop()
     });
     XSetIOErrorHandler(previousXHandler_);
     backendStarted = false;
-    window_ = nullptr;
-    renderer_ = nullptr;
-    texture_ = nullptr;
-    surface_ = nullptr;
-    windowPixels_ = false;
-    shown_.clear();
+    ForgetWindow();
     waylandDisplay_ = nullptr;
     started_ = false;
     windowRefused_ = false;
@@ -474,6 +472,11 @@ void SdlBackend::CloseWindow()
         SDL_DestroyRenderer(renderer_);
     if (window_ != nullptr)
         SDL_DestroyWindow(window_);
+    ForgetWindow();
+}
+
+void SdlBackend::ForgetWindow()
+{
     texture_ = nullptr;
     renderer_ = nullptr;
     window_ = nullptr;
