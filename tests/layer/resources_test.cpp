@@ -36,6 +36,12 @@ TEST_F(Resources, FoundByNameIgnoringCaseOrByIdUntilReset)
              {nullptr, RT_BITMAP, {}}})
         EXPECT_EQ(ResourceBytes(row.name, row.type), row.expected)
             << (IS_INTRESOURCE(row.name) ? "a number" : row.name);
+    // Only this module's resources, and only with a name and a type.
+    const HRSRC found = FindResourceA(nullptr, "TEST_BITMAP", RT_BITMAP);
+    const HMODULE other = reinterpret_cast<HMODULE>(uintptr_t{0x7000000});
+    EXPECT_FALSE(!found || LoadResource(other, found) || SizeofResource(other, found)
+        || LoadResource(nullptr, nullptr) || SizeofResource(nullptr, nullptr)
+        || GetModuleHandleA("other.dll") || FindResourceA(nullptr, "TEST_BITMAP", nullptr));
     test::ResetLayer();
     EXPECT_EQ(ResourceBytes("Test_Bitmap", RT_BITMAP), std::vector<uint8_t>{})
         << "a test's resources end with the reset";

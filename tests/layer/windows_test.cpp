@@ -1,5 +1,6 @@
 // Windows, their classes and the message queue on the layer, by the
-// platform's rules that the program's start, loop and end rely on.
+// platform's rules that the program's start, loop and end rely on. Where
+// nothing can ever arrive, WaitMessage says so in one line rather than hang.
 #include "tests/layer/layer_fixture.h"
 
 #include <vector>
@@ -57,6 +58,15 @@ TEST_F(Windows, ClassesWindowsAndTheirMessagesLiveAndEndTogether)
     EXPECT_EQ(test::LiveGdiObjects(), contexts);
     EXPECT_TRUE(EndPaint(window, &paint) && test::LiveGdiObjects() < contexts);
     EXPECT_EQ(Take(msg), 0u);
+    // Nothing waits and nothing can come: the wait says so rather than hang.
+    // A close asked for meanwhile ends it.
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(WaitMessage());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+        "layer: WaitMessage: no message can arrive: the backend sends none\n");
+    test::OnCall("WaitMessage", [] { test::RequestDesktopClose(); });
+    EXPECT_TRUE(WaitMessage() && Take(msg) == WM_CLOSE && msg.hwnd == window);
+    test::OnCall("WaitMessage", {});
     RECT update{1, 1, 1, 1};
     EXPECT_FALSE(GetUpdateRect(window, &update, FALSE) || GetUpdateRect(nullptr, &update, FALSE));
     EXPECT_EQ(update.right, 0);
@@ -74,7 +84,7 @@ TEST_F(Windows, ClassesWindowsAndTheirMessagesLiveAndEndTogether)
     EXPECT_TRUE(TranslateMessage(&msg) == FALSE && DispatchMessageA(&msg) == 7);
     EXPECT_EQ(Take(msg), WM_USER + 2u);
     EXPECT_EQ(DispatchMessageA(&msg), 0) << "a thread message goes to no procedure";
-    EXPECT_TRUE(Take(msg) == WM_QUIT && msg.wParam == 3 && Take(msg) == 0);
+    EXPECT_TRUE(WaitMessage() && Take(msg) == WM_QUIT && msg.wParam == 3 && Take(msg) == 0);
     msg.message = WM_KEYDOWN;
     EXPECT_TRUE(TranslateMessage(&msg) && !TranslateMessage(nullptr));
 }
