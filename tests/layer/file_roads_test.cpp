@@ -2,10 +2,13 @@
 // file, take regular files only: anything else is refused at once with one
 // line, never waited on (a FIFO with no writer would block an open for ever).
 #include "tests/layer/layer_fixture.h"
+#include "tests/support/bmp_bytes.h"
 
 #include <chrono>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <string>
 #include <sys/stat.h>
@@ -58,7 +61,7 @@ const Road ROADS[] = {
         }},
 };
 
-TEST_F(FileRoads, RefuseWhatIsNotARegularFileAtOnce)
+TEST_F(FileRoads, TakeRegularFilesAndGiveThemBackAndRefuseTheRestAtOnce)
 {
     for (const Road& road : ROADS) {
         for (const std::string& path : {fifo, dir}) {
@@ -86,6 +89,19 @@ TEST_F(FileRoads, RefuseWhatIsNotARegularFileAtOnce)
         EXPECT_FALSE(road.opened((dir + "/missing.bmp").c_str())) << road.name;
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << road.name;
     }
+    // A regular file opens by both roads, and each gives its descriptor back.
+    const std::string tile = dir + "/tile.bmp";
+    const std::vector<uint8_t> bytes = bmptest::Bmp24(
+        2, 2, [](int x, int) { return x; }, true);
+    std::ofstream(tile, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const auto descriptors
+        = [] { return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {}); };
+    const auto before = descriptors();
+    for (const Road& road : ROADS)
+        EXPECT_TRUE(road.opened(tile.c_str())) << road.name;
+    EXPECT_EQ(descriptors(), before);
+    unlink(tile.c_str());
 }
 
 }  // namespace

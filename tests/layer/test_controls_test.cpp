@@ -17,7 +17,8 @@ TEST_F(TestControls, ResetEndsEverythingTheRunBeforeLeft)
     IDirectDrawSurface* kept = Offscreen(4, 4);
     IDirectDrawPalette* palette = nullptr;
     PALETTEENTRY entries[256] = {};
-    ASSERT_EQ(dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr), DD_OK);
+    ASSERT_EQ(
+        dd->CreatePalette(DDPCAPS_8BIT | DDPCAPS_ALLOW256, entries, &palette, nullptr), DD_OK);
     MemoryCanvas canvas(2, 2, {0, 0, 0, 0});
     PostMessageA(window, WM_USER, 0, 0);
     OutputDebugStringA("left over\n");
@@ -53,7 +54,8 @@ TEST_F(TestControls, ResetEndsEverythingTheRunBeforeLeft)
 // be written is refused and leaves nothing behind.
 TEST_F(TestControls, SavedFrameReadsBackAsItsPixels)
 {
-    const std::string path = (std::filesystem::temp_directory_path() / "tilescroll_saved.png").string();
+    const std::string path
+        = (std::filesystem::temp_directory_path() / "tilescroll_saved.png").string();
     const test::Pixels pixels{3, 2, {0xF800, 0x07E0, 0x001F, 0xFFFF, 0x0000, 0x8410}};
     ASSERT_TRUE(test::SavePng(pixels, path));
     png_image image{};
@@ -64,8 +66,9 @@ TEST_F(TestControls, SavedFrameReadsBackAsItsPixels)
     ASSERT_NE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr), 0);
     std::remove(path.c_str());
     EXPECT_EQ(std::pair(image.width, image.height), std::pair(3u, 2u));
-    EXPECT_EQ(rgb, (std::vector<png_byte>{255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0,
-                       132, 130, 132}));
+    EXPECT_EQ(rgb,
+        (std::vector<png_byte>{
+            255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 132, 130, 132}));
     const std::string nowhere = path + ".missing/saved.png";
     EXPECT_FALSE(test::SavePng(pixels, nowhere));
     EXPECT_FALSE(test::SavePng({3, 3, pixels.values}, path));

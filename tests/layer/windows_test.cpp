@@ -21,7 +21,8 @@ class Windows : public LayerTest {
 protected:
     HWND Make(LPCSTR className, DWORD style)
     {
-        return CreateWindowExA(0, className, "", style, 0, 0, 64, 48, nullptr, nullptr, nullptr, nullptr);
+        return CreateWindowExA(
+            0, className, "", style, 0, 0, 64, 48, nullptr, nullptr, nullptr, nullptr);
     }
     // What PeekMessageA takes from the queue now, or 0 for nothing.
     UINT Take(MSG& msg)
@@ -50,7 +51,8 @@ TEST_F(Windows, ClassesWindowsAndTheirMessagesLiveAndEndTogether)
 
     // Only a visible window is painted; the fixture's is, once.
     MSG msg{};
-    EXPECT_TRUE(InvalidateRect(hidden, nullptr, FALSE) && Take(msg) == WM_PAINT && msg.hwnd == window);
+    EXPECT_TRUE(
+        InvalidateRect(hidden, nullptr, FALSE) && Take(msg) == WM_PAINT && msg.hwnd == window);
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
     const int contexts = test::LiveGdiObjects();
@@ -99,7 +101,8 @@ TEST_F(Windows, MetricsIconAndCursorComeFromTheSystem)
     const HINSTANCE module = GetModuleHandleA(nullptr);
     EXPECT_TRUE(LoadIconA(nullptr, IDI_APPLICATION) && LoadCursorA(nullptr, IDC_ARROW));
     EXPECT_FALSE(LoadIconA(module, IDI_APPLICATION) || LoadCursorA(module, IDC_ARROW)
-        || LoadIconA(nullptr, MAKEINTRESOURCE(32517)) || LoadCursorA(nullptr, MAKEINTRESOURCE(32514)));
+        || LoadIconA(nullptr, MAKEINTRESOURCE(32517))
+        || LoadCursorA(nullptr, MAKEINTRESOURCE(32514)));
 }
 
 }  // namespace

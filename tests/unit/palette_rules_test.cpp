@@ -3,8 +3,8 @@
 
 #include <cstdint>
 #include <cstring>
-#include <tuple>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace {
 
