@@ -33,7 +33,8 @@ protected:
 
 TEST_F(Windows, ClassesWindowsAndTheirMessagesLiveAndEndTogether)
 {
-    WNDCLASSEXA wc{sizeof wc};
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = Noting;
     wc.lpszClassName = "Noting";
     const ATOM atom = RegisterClassExA(&wc);

@@ -27,8 +27,6 @@ bool FindModuleResource(LPCSTR name, LPCSTR type, const uint8_t** data, size_t* 
 
 // A test's resource, shadowing any of that name and type until ResetLayer.
 void AddTestResource(LPCSTR name, LPCSTR type, std::vector<uint8_t> data);
-// Hides the resource of that name and type until ResetLayer.
-void HideResource(LPCSTR name, LPCSTR type);
 // Forgets the tests' resources and shows the module's own ones again.
 void ResetTestResources();
 

@@ -59,11 +59,9 @@ struct Resource {
     size_t size;
     std::vector<uint8_t> copy;  // a test's resource owns its bytes
     bool fromTest;
-    bool hides;  // a test's marker: no resource of this name and type
 };
 
-// Searched newest first, so a test's resources and markers shadow the
-// module's own ones.
+// Searched newest first, so a test's resources shadow the module's own ones.
 std::vector<std::unique_ptr<Resource>>& Resources()
 {
     static std::vector<std::unique_ptr<Resource>> resources;
@@ -79,7 +77,7 @@ const Resource* Lookup(LPCSTR name, LPCSTR type)
     std::vector<std::unique_ptr<Resource>>& resources = Resources();
     for (auto it = resources.rbegin(); it != resources.rend(); ++it) {
         if ((*it)->name.Matches(nameKey) && (*it)->type.Matches(typeKey))
-            return (*it)->hides ? nullptr : it->get();
+            return it->get();
     }
     return nullptr;
 }
@@ -87,7 +85,7 @@ const Resource* Lookup(LPCSTR name, LPCSTR type)
 const Resource* FromHandle(HRSRC handle)
 {
     for (const std::unique_ptr<Resource>& resource : Resources()) {
-        if (reinterpret_cast<HRSRC>(resource.get()) == handle && !resource->hides)
+        if (reinterpret_cast<HRSRC>(resource.get()) == handle)
             return resource.get();
     }
     return nullptr;
@@ -110,7 +108,6 @@ void RegisterModuleResource(LPCSTR name, LPCSTR type, const void* data, size_t s
     resource->data = data != nullptr ? static_cast<const uint8_t*>(data) : EMPTY_RESOURCE;
     resource->size = size;
     resource->fromTest = false;
-    resource->hides = false;
     Resources().push_back(std::move(resource));
 }
 
@@ -139,22 +136,7 @@ void AddTestResource(LPCSTR name, LPCSTR type, std::vector<uint8_t> data)
     resource->data = resource->copy.empty() ? EMPTY_RESOURCE : resource->copy.data();
     resource->size = resource->copy.size();
     resource->fromTest = true;
-    resource->hides = false;
     Resources().push_back(std::move(resource));
-}
-
-void HideResource(LPCSTR name, LPCSTR type)
-{
-    if (name == nullptr || type == nullptr)
-        return;
-    auto marker = std::make_unique<Resource>();
-    marker->name = ResourceKey::From(name);
-    marker->type = ResourceKey::From(type);
-    marker->data = EMPTY_RESOURCE;
-    marker->size = 0;
-    marker->fromTest = true;
-    marker->hides = true;
-    Resources().push_back(std::move(marker));
 }
 
 void ResetTestResources()

@@ -184,11 +184,6 @@ void RegisterResource(const char* name, const char* type, const std::vector<uint
     AddTestResource(name, type, data);
 }
 
-void RemoveResource(const char* name, const char* type)
-{
-    HideResource(name, type);
-}
-
 std::string TakeDebugOutput()
 {
     return TakeCapturedDebugOutput();

@@ -114,9 +114,8 @@ bool SavePng(const Pixels& pixels, const std::string& path);
 const uint32_t* BitmapPixels(HBITMAP bitmap);
 
 // ---- Kernel ------------------------------------------------------------------------
-// Adds (or replaces) a resource of the running module; data is copied.
+// Adds (or shadows) a resource of the running module until ResetLayer; data is copied.
 void RegisterResource(const char* name, const char* type, const std::vector<uint8_t>& data);
-void RemoveResource(const char* name, const char* type);
 // Everything OutputDebugStringA wrote since the last call (or ResetLayer).
 std::string TakeDebugOutput();
 
