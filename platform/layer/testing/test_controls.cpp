@@ -68,12 +68,6 @@ void HoldKey(int virtualKey, bool held)
         headless->HoldKey(virtualKey, held);
 }
 
-void ReleaseAllKeys()
-{
-    if (HeadlessBackend* headless = Headless())
-        headless->ReleaseAllKeys();
-}
-
 void RequestDesktopClose()
 {
     if (HeadlessBackend* headless = Headless())
@@ -189,10 +183,6 @@ std::string TakeDebugOutput()
     return TakeCapturedDebugOutput();
 }
 
-bool WindowIsInvalid(HWND hwnd)
-{
-    return WindowInvalid(hwnd);
-}
 
 int PendingMessages()
 {

@@ -55,7 +55,6 @@ bool ResetLayerOnDesktop();
 
 // ---- Keyboard and desktop (headless backend) ---------------------------------
 void HoldKey(int virtualKey, bool held = true);
-void ReleaseAllKeys();
 // The desktop asks the program to close, as a window's close button would:
 // the next PeekMessageA posts WM_CLOSE to the main window.
 void RequestDesktopClose();
@@ -120,7 +119,6 @@ void RegisterResource(const char* name, const char* type, const std::vector<uint
 std::string TakeDebugOutput();
 
 // ---- Windows -------------------------------------------------------------------------
-bool WindowIsInvalid(HWND hwnd);  // a WM_PAINT is due
 int PendingMessages();  // posted messages not yet removed
 bool CursorHidden();
 

@@ -27,7 +27,6 @@ HWND MainWindow();
 int CountLiveWindows();
 // Another program's window in front of ours, or ours in front again.
 void SetForegroundElsewhere(bool elsewhere);
-bool WindowInvalid(HWND hwnd);
 bool CursorCountHidden();
 void ResetWindows();
 

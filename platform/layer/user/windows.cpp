@@ -186,12 +186,6 @@ int CountLiveWindows()
     return static_cast<int>(State().windows.size());
 }
 
-bool WindowInvalid(HWND hwnd)
-{
-    const Window* window = Find(hwnd);
-    return window != nullptr && window->invalid;
-}
-
 bool CursorCountHidden()
 {
     return State().cursorCount < 0;

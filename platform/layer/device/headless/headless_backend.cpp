@@ -92,11 +92,6 @@ void HeadlessBackend::HoldKey(int virtualKey, bool held)
         keys_[virtualKey] = held;
 }
 
-void HeadlessBackend::ReleaseAllKeys()
-{
-    keys_.fill(false);
-}
-
 void HeadlessBackend::RequestClose()
 {
     closeRequested_ = true;

@@ -43,7 +43,6 @@ public:
     void ShowPointer(bool visible) override;
 
     void HoldKey(int virtualKey, bool held);
-    void ReleaseAllKeys();
     // The next PumpEvents reports a close request from the desktop.
     void RequestClose();
     // Called after each waiting present (a flip) has been shown, so a test
