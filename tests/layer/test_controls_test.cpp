@@ -41,7 +41,11 @@ TEST_F(TestControls, ResetEndsEverythingTheRunBeforeLeft)
     EXPECT_TRUE(test::RecordedCalls().empty());
     const test::DisplayMode mode = test::CurrentDisplayMode();
     EXPECT_EQ(std::tuple(mode.width, mode.height, mode.bitsPerPixel), std::tuple(800, 600, 32));
-    // Failures and hooks armed before are gone.
+    // Classes, failures and hooks made before are gone.
+    WNDCLASSEXA again{};
+    again.cbSize = sizeof again, again.lpfnWndProc = DefWindowProcA;
+    again.lpszClassName = "TEST_WINDOW_CLASS";
+    EXPECT_NE(RegisterClassExA(&again), 0);
     EXPECT_NE(window = CreateTestWindow(), nullptr);
     EXPECT_EQ(hooked, 0);
     // Stock objects come back with the table: selecting one still works.
