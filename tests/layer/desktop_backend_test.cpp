@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -256,6 +257,10 @@ TEST(SdlBackend, PresentScalesTheFrameSharplyOnBlackAndKeysHoldTheirVirtualKeys)
         EXPECT_EQ(wrong(W, H, desktop.width, desktop.height), 0);
         backend->Present(frame.data(), 2 * W - 2, W, H, true);
         EXPECT_EQ(wrong(W, H, desktop.width, desktop.height), 0);
+        // A frame changed in its last pixel only is shown.
+        frame[(H - 1) * PITCH + W - 1] ^= 0xFFFF;
+        backend->Present(frame.data(), 2 * PITCH, W, H, true);
+        EXPECT_EQ(wrong(W, H, desktop.width, desktop.height), 0);
         // White over the picture, then the window's news, then the same frame.
         for (auto [news, redraws] : {std::pair{SDL_WINDOWEVENT_EXPOSED, true},
                  {SDL_WINDOWEVENT_SIZE_CHANGED, true}, {SDL_WINDOWEVENT_SHOWN, true},
@@ -306,8 +311,21 @@ TEST(SdlBackend, PresentScalesTheFrameSharplyOnBlackAndKeysHoldTheirVirtualKeys)
                 EXPECT_EQ(down, type == Uint32(SDL_KEYDOWN) ? held : "");
             }
         }
+        EXPECT_TRUE(backend->SetDisplayMode(W, H)) << "another mode, the same window";
         backend->RestoreDisplayMode();
         EXPECT_EQ(ShownScreen().width, 0) << "the window is gone";
+        // A frame too wide for any window is refused in one line, once a run.
+        const std::vector<uint16_t> wide(20000);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(backend->SetDisplayMode(20000, 1));
+        for (int run = 0; run < 2; ++run, backend->Stop(), backend->Start(reason))
+            for (int flip = 0; flip < 2; ++flip)
+                backend->Present(wide.data(), 40000, 20000, 1, true);
+        const std::string refusals = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(std::regex_match(refusals,
+            std::regex("layer: SetDisplayMode: SDL could not make a window: .+\n"
+                       "(layer: Flip: SDL could not make a window: .+\n){2}")))
+            << refusals;
         backend->Stop();
     }
 }
