@@ -74,6 +74,8 @@ TEST(SdlBackend, WithoutADisplayRefusesToStartInOneLineAndLeavesNothingHalfStart
         ASSERT_NE(backend, nullptr);
         EXPECT_FALSE(backend->Start(reason));
         EXPECT_TRUE(!reason.empty() && reason.find('\n') == std::string::npos) << reason;
+        // The one kind of display named is the one the reason names.
+        EXPECT_TRUE(!s[1] || !*s[1] || s[2] || reason.find(s[1]) != std::string::npos) << reason;
         EXPECT_FALSE(backend->SetDisplayMode(640, 480) || backend->PumpEvents()
             || backend->KeyHeld(VK_ESCAPE));
         backend->Stop();
@@ -311,7 +313,10 @@ TEST(SdlBackend, PresentScalesTheFrameSharplyOnBlackAndKeysHoldTheirVirtualKeys)
                 EXPECT_EQ(down, type == Uint32(SDL_KEYDOWN) ? held : "");
             }
         }
-        EXPECT_TRUE(backend->SetDisplayMode(W, H)) << "another mode, the same window";
+        // The mode again, in the same window: its black, then the same frame.
+        ASSERT_TRUE(backend->SetDisplayMode(W - 60, H));
+        backend->Present(frame.data(), 2 * PITCH, W - 60, H, true);
+        EXPECT_EQ(wrong(W - 60, H, desktop.width, desktop.height), 0);
         backend->RestoreDisplayMode();
         EXPECT_EQ(ShownScreen().width, 0) << "the window is gone";
         // A frame too wide for any window is refused in one line, once a run.
@@ -327,6 +332,7 @@ TEST(SdlBackend, PresentScalesTheFrameSharplyOnBlackAndKeysHoldTheirVirtualKeys)
                        "(layer: Flip: SDL could not make a window: .+\n){2}")))
             << refusals;
         backend->Stop();
+        EXPECT_EQ(SDL_WasInit(0), 0u) << "SDL is shut down";
     }
 }
 
