@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <optional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -73,6 +74,8 @@ TEST(SdlBackend, WithoutADisplayRefusesToStartInOneLineAndLeavesNothingHalfStart
         ASSERT_NE(backend, nullptr);
         EXPECT_FALSE(backend->Start(reason));
         EXPECT_TRUE(!reason.empty() && reason.find('\n') == std::string::npos) << reason;
+        // The one kind of display named is the one the reason names.
+        EXPECT_TRUE(!s[1] || !*s[1] || s[2] || reason.find(s[1]) != std::string::npos) << reason;
         EXPECT_FALSE(backend->SetDisplayMode(640, 480) || backend->PumpEvents()
             || backend->KeyHeld(VK_ESCAPE));
         backend->Stop();
@@ -206,85 +209,131 @@ Shown ShownScreen()
     return shown;
 }
 
-// On SDL's offscreen driver: a frame is shown whole times larger with sharp
-// pixels, centred on black, each 5-6-5 channel in its place and each row read
-// at its pitch; a mode switch shows black; F11 makes a window and back;
-// keys are held by their place on the keyboard, and only those.
+// On SDL's offscreen driver, drawn into the window's pixels and through
+// SDL's renderer: a frame is shown whole times larger with sharp pixels,
+// centred on black, each 5-6-5 channel in its place and each row read at its
+// pitch; a mode switch shows black; the window's news that its picture is
+// lost draws the frame again; F11 makes a window and back; keys are held by
+// their place on the keyboard, and only those.
 TEST(SdlBackend, PresentScalesTheFrameSharplyOnBlackAndKeysHoldTheirVirtualKeys)
 {
     VideoEnvironment environment;
     VideoEnvironment::Set("SDL_VIDEODRIVER", "offscreen");
-    VideoEnvironment::Set("SDL_RENDER_DRIVER", "software");
-    std::string reason;
-    std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
-    ASSERT_TRUE(backend->Start(reason)) << reason;
-    constexpr int W = 160, H = 120, PITCH = W + 3;
-    std::vector<uint16_t> frame(PITCH * H, 0xFFFF);
-    for (int y = 0; y < H; ++y)
-        for (int x = 0; x < W; ++x)
-            frame[y * PITCH + x] = uint16_t((x % 32) << 11 | (y % 64) << 5 | (x + 2 * y) % 32);
-    // The shown picture against the frame's first w x h pixels; the top bits
-    // of each 8-bit channel are the 5-6-5 ones.
-    const auto check = [&](int w, int h, int screenWidth, int screenHeight) {
-        const Shown s = ShownScreen();
-        ASSERT_EQ(std::pair(s.width, s.height), std::pair(screenWidth, screenHeight));
-        const int k = std::min(s.width / w, s.height / h);
-        const int left = (s.width - k * w) / 2, top = (s.height - k * h) / 2;
-        int wrong = 0;
-        for (int y = 0; y < s.height; ++y)
-            for (int x = 0; x < s.width; ++x) {
-                const bool in = x >= left && x < left + k * w && y >= top && y < top + k * h;
-                const uint16_t p = in ? frame[(y - top) / k * PITCH + (x - left) / k] : 0;
-                wrong += (s.rgb[y * s.width + x] & 0xF8FCF8)
-                    != uint32_t((p >> 11) << 19 | ((p >> 5) & 63) << 10 | (p & 31) << 3);
-            }
-        EXPECT_EQ(wrong, 0) << w << "x" << h << " on " << s.width << "x" << s.height;
-    };
-    const layer::ScreenSize desktop = backend->DesktopSize();
-    ASSERT_TRUE(backend->SetDisplayMode(W, H));
-    const Shown blank = ShownScreen();
-    EXPECT_EQ(std::count_if(blank.rgb.begin(), blank.rgb.end(), [](uint32_t p) { return p << 8; }),
-        0);
-    backend->Present(frame.data(), 2 * PITCH, W, H, true);
-    ASSERT_GE(std::min(desktop.width / W, desktop.height / H), 2) << "no scaling to see";
-    check(W, H, desktop.width, desktop.height);
-    backend->Present(frame.data(), 2 * W - 2, W, H, true);
-    check(W, H, desktop.width, desktop.height);
-    SDL_Event key{};
-    key.type = SDL_KEYDOWN;
-    key.key.keysym.scancode = SDL_SCANCODE_F11;
-    // F11 to the window and back, the second time with a frame of another
-    // size. The window's size is the window manager's business (the Xvfb
-    // stage checks it); here the picture must fill whatever the window is.
-    for (auto [w, h, fullScreen] : {std::tuple{W, H, false}, {W - 60, H, true}}) {
-        SDL_PushEvent(&key);
-        EXPECT_FALSE(backend->PumpEvents());
-        backend->Present(frame.data(), 2 * PITCH, w, h, false);
-        int windowWidth = 0, windowHeight = 0;
-        SDL_GetWindowSize(ShownWindow(), &windowWidth, &windowHeight);
-        check(w, h, fullScreen ? desktop.width : windowWidth,
-            fullScreen ? desktop.height : windowHeight);
-    }
-    // The virtual-key codes held, as characters: F1 is 'p', Left '%'.
-    for (auto [name, held] : {std::pair{"A", "A"}, {"Z", "Z"}, {"1", "1"}, {"9", "9"}, {"0", "0"},
-             {"F1", "p"}, {"F12", "{"}, {"Escape", "\x1b"}, {"Left", "%"}, {"Down", "("},
-             {"Left Shift", "\x10\xa0"}, {"Right Ctrl", "\x11\xa3"}, {"Right Alt", "\x12\xa5"},
-             {"Keypad Enter", "\r"}, {"Space", " "}, {"Keypad 1", ""}}) {
-        SCOPED_TRACE(name);
-        key.key.keysym.scancode = SDL_GetScancodeFromName(name);
-        for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
-            key.type = type;
-            SDL_PushEvent(&key);
-            backend->PumpEvents();
-            std::string down;
-            for (int vk = 0; vk < 256; ++vk)
-                down += backend->KeyHeld(vk) ? std::string(1, char(vk)) : "";
-            EXPECT_EQ(down, type == Uint32(SDL_KEYDOWN) ? held : "");
+    for (bool windowPixels : {true, false}) {
+        SCOPED_TRACE(windowPixels ? "window's pixels" : "renderer");
+        // Asked by hint, not by the environment, SDL's software renderer is kept.
+        VideoEnvironment::Set("SDL_RENDER_DRIVER", windowPixels ? "software" : nullptr);
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        std::string reason;
+        std::unique_ptr<layer::Backend> backend = layer::CreateDesktopBackend(reason);
+        ASSERT_TRUE(backend->Start(reason)) << reason;
+        constexpr int W = 160, H = 120, PITCH = W + 3;
+        std::vector<uint16_t> frame(PITCH * H, 0xFFFF);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                frame[y * PITCH + x] = uint16_t((x % 32) << 11 | (y % 64) << 5 | (x + 2 * y) % 32);
+        // The pixels shown unlike the frame's first w x h pixels; the top bits
+        // of each 8-bit channel are the 5-6-5 ones, and black is black.
+        const auto wrong = [&](int w, int h, int screenWidth, int screenHeight) {
+            const Shown s = ShownScreen();
+            EXPECT_EQ(std::pair(s.width, s.height), std::pair(screenWidth, screenHeight));
+            const int k = std::min(s.width / w, s.height / h);
+            const int left = (s.width - k * w) / 2, top = (s.height - k * h) / 2;
+            int wrong = s.width != screenWidth || s.height != screenHeight;
+            for (int y = 0; y < s.height; ++y)
+                for (int x = 0; x < s.width; ++x) {
+                    const bool in = x >= left && x < left + k * w && y >= top && y < top + k * h;
+                    const uint16_t p = in ? frame[(y - top) / k * PITCH + (x - left) / k] : 0;
+                    wrong += (s.rgb[y * s.width + x] & (in ? 0xF8FCF8 : 0xFFFFFF))
+                        != uint32_t((p >> 11) << 19 | ((p >> 5) & 63) << 10 | (p & 31) << 3);
+                }
+            return wrong;
+        };
+        const layer::ScreenSize desktop = backend->DesktopSize();
+        ASSERT_TRUE(backend->SetDisplayMode(W, H));
+        const Shown blank = ShownScreen();
+        EXPECT_EQ(
+            std::count(blank.rgb.begin(), blank.rgb.end(), 0u), desktop.width * desktop.height);
+        backend->Present(frame.data(), 2 * PITCH, W, H, true);
+        ASSERT_GE(std::min(desktop.width / W, desktop.height / H), 2) << "no scaling to see";
+        EXPECT_EQ(wrong(W, H, desktop.width, desktop.height), 0);
+        backend->Present(frame.data(), 2 * W - 2, W, H, true);
+        EXPECT_EQ(wrong(W, H, desktop.width, desktop.height), 0);
+        // A frame changed in its last pixel only is shown.
+        frame[(H - 1) * PITCH + W - 1] ^= 0xFFFF;
+        backend->Present(frame.data(), 2 * PITCH, W, H, true);
+        EXPECT_EQ(wrong(W, H, desktop.width, desktop.height), 0);
+        // White over the picture, then the window's news, then the same frame.
+        for (auto [news, redraws] : {std::pair{SDL_WINDOWEVENT_EXPOSED, true},
+                 {SDL_WINDOWEVENT_SIZE_CHANGED, true}, {SDL_WINDOWEVENT_SHOWN, true},
+                 {SDL_WINDOWEVENT_RESTORED, true}, {SDL_WINDOWEVENT_MOVED, false}}) {
+            SDL_Window* window = ShownWindow();
+            SDL_Renderer* renderer = SDL_GetRenderer(window);
+            renderer
+                ? SDL_SetRenderDrawColor(renderer, 255, 255, 255, 255) + SDL_RenderClear(renderer)
+                : SDL_FillRect(SDL_GetWindowSurface(window), nullptr, 0xFFFFFFFF);
+            SDL_Event event{};
+            event.type = SDL_WINDOWEVENT;
+            event.window.windowID = SDL_GetWindowID(window);
+            event.window.event = Uint8(news);
+            SDL_PushEvent(&event);
+            EXPECT_FALSE(backend->PumpEvents());
+            backend->Present(frame.data(), 2 * PITCH, W, H, true);
+            EXPECT_EQ(wrong(W, H, desktop.width, desktop.height) == 0, redraws) << int(news);
         }
+        SDL_Event key{};
+        key.type = SDL_KEYDOWN;
+        key.key.keysym.scancode = SDL_SCANCODE_F11;
+        // F11 to the window and back, the second time with a frame of another
+        // size. The window's size is the window manager's business (the Xvfb
+        // stage checks it); here the picture must fill whatever the window is.
+        for (auto [w, h, fullScreen] : {std::tuple{W, H, false}, {W - 60, H, true}}) {
+            SDL_PushEvent(&key);
+            EXPECT_FALSE(backend->PumpEvents());
+            backend->Present(frame.data(), 2 * PITCH, w, h, false);
+            int windowWidth = 0, windowHeight = 0;
+            SDL_GetWindowSize(ShownWindow(), &windowWidth, &windowHeight);
+            EXPECT_EQ(wrong(w, h, fullScreen ? desktop.width : windowWidth,
+                          fullScreen ? desktop.height : windowHeight),
+                0);
+        }
+        // The mode again, in the same window: its black, then the same frame.
+        ASSERT_TRUE(backend->SetDisplayMode(W - 60, H));
+        backend->Present(frame.data(), 2 * PITCH, W - 60, H, true);
+        EXPECT_EQ(wrong(W - 60, H, desktop.width, desktop.height), 0);
+        // The virtual-key codes held, as characters: F1 is 'p', Left '%'.
+        for (auto [name, held] : {std::pair{"A", "A"}, {"Z", "Z"}, {"1", "1"}, {"9", "9"},
+                 {"0", "0"}, {"F1", "p"}, {"F12", "{"}, {"Escape", "\x1b"}, {"Left", "%"},
+                 {"Left Shift", "\x10\xa0"}, {"Right Ctrl", "\x11\xa3"}, {"Keypad 1", ""}}) {
+            SCOPED_TRACE(name);
+            key.key.keysym.scancode = SDL_GetScancodeFromName(name);
+            for (Uint32 type : {SDL_KEYDOWN, SDL_KEYUP}) {
+                key.type = type;
+                SDL_PushEvent(&key);
+                backend->PumpEvents();
+                std::string down;
+                for (int vk = 0; vk < 256; ++vk)
+                    down += backend->KeyHeld(vk) ? std::string(1, char(vk)) : "";
+                EXPECT_EQ(down, type == Uint32(SDL_KEYDOWN) ? held : "");
+            }
+        }
+        backend->RestoreDisplayMode();
+        EXPECT_EQ(ShownScreen().width, 0) << "the window is gone";
+        // A frame too wide for any window is refused in one line, once a run.
+        const std::vector<uint16_t> wide(20000);
+        testing::internal::CaptureStderr();
+        EXPECT_FALSE(backend->SetDisplayMode(20000, 1));
+        for (int run = 0; run < 2; ++run, backend->Stop(), backend->Start(reason))
+            for (int flip = 0; flip < 2; ++flip)
+                backend->Present(wide.data(), 40000, 20000, 1, true);
+        const std::string refusals = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(std::regex_match(refusals,
+            std::regex("layer: SetDisplayMode: SDL could not make a window: .+\n"
+                       "(layer: Flip: SDL could not make a window: .+\n){2}")))
+            << refusals;
+        backend->Stop();
+        EXPECT_EQ(SDL_WasInit(0), 0u) << "SDL is shut down";
     }
-    backend->RestoreDisplayMode();
-    EXPECT_EQ(ShownScreen().width, 0) << "the window is gone";
-    backend->Stop();
 }
 
 }  // namespace

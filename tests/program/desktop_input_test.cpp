@@ -21,7 +21,7 @@ namespace {
 
 namespace test = layer::test;
 
-// The pad's d-pad and stick (beyond its dead zone), Back and B hold the
+// The pad's d-pad and stick (only beyond its dead zone), Back and B hold the
 // arrows and Escape while it is plugged in. Alt+Enter and F11 toggle the
 // window and are never held, nor is Alt once Enter joins it, nor their
 // repeats; Enter alone is held as any key is.
@@ -41,6 +41,7 @@ TEST(DesktopInput, PadHoldsArrowsAndEscapeAndWindowKeysStayHidden)
         SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
     SDL_Joystick* pad = SDL_JoystickOpen(device);
     ASSERT_NE(pad, nullptr) << SDL_GetError();
+    const SDL_JoystickID instance = SDL_JoystickInstanceID(pad);
 
     struct Step {
         char kind;  // b: button, a: axis, d/u/r: key down, up, repeat, x: unplug
@@ -53,7 +54,9 @@ TEST(DesktopInput, PadHoldsArrowsAndEscapeAndWindowKeysStayHidden)
     for (Step s : {Step{'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 1, "R", 4, 0},
              {'a', SDL_CONTROLLER_AXIS_LEFTY, 32767, "RD", 4, 4},
              {'b', SDL_CONTROLLER_BUTTON_DPAD_RIGHT, 0, "D", 0, 4},
-             {'a', SDL_CONTROLLER_AXIS_LEFTY, 9000, "", 0, 0},
+             {'a', SDL_CONTROLLER_AXIS_LEFTY, -10924, "U", 0, -4},
+             {'a', SDL_CONTROLLER_AXIS_LEFTY, 10923, "", 0, 0},
+             {'a', SDL_CONTROLLER_AXIS_LEFTX, 10924, "R", 4, 0},
              {'a', SDL_CONTROLLER_AXIS_LEFTX, -12000, "L", -4, 0},
              {'d', SDL_SCANCODE_LALT, 0, "LA", -4, 0}, {'d', enter, alt, "L", -4, 0},
              {'r', enter, alt, "L", -4, 0}, {'u', SDL_SCANCODE_LALT, 0, "L", -4, 0},
@@ -94,6 +97,7 @@ TEST(DesktopInput, PadHoldsArrowsAndEscapeAndWindowKeysStayHidden)
         // Escape asks the main window to close.
         EXPECT_EQ(test::PendingMessages(), std::string(s.held).find('E') != std::string::npos);
     }
+    EXPECT_EQ(SDL_GameControllerFromInstanceID(instance), nullptr) << "the unplugged pad is closed";
     SDL_JoystickClose(pad);
     EXPECT_EQ(ReleaseDisplay(), 1);
     test::ResetLayer();
