@@ -81,7 +81,9 @@ TEST_F(Windows, ClassesWindowsAndTheirMessagesLiveAndEndTogether)
     PostQuitMessage(3);
     sent.clear();
     EXPECT_TRUE(DestroyWindow(hidden));
-    EXPECT_FALSE(DestroyWindow(hidden) || IsWindow(hidden) || PostMessageA(hidden, WM_USER, 0, 0));
+    const MSG late{hidden, WM_USER, 5, 0, 0, {}};  // dispatched after its window ended
+    EXPECT_FALSE(DestroyWindow(hidden) || IsWindow(hidden) || PostMessageA(hidden, WM_USER, 0, 0)
+        || DispatchMessageA(&late));
     EXPECT_EQ(sent, std::vector<UINT>{WM_DESTROY});
     EXPECT_EQ(Take(msg), WM_USER + 1u);
     EXPECT_TRUE(TranslateMessage(&msg) == FALSE && DispatchMessageA(&msg) == 7);
