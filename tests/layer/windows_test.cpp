@@ -68,7 +68,7 @@ TEST_F(Windows, ClassesWindowsAndTheirMessagesLiveAndEndTogether)
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
         "layer: WaitMessage: no message can arrive: the backend sends none\n");
     test::OnCall("WaitMessage", [] { test::RequestDesktopClose(); });
-    EXPECT_TRUE(WaitMessage() && Take(msg) == WM_CLOSE && msg.hwnd == window);
+    EXPECT_TRUE(WaitMessage() && Take(msg) == WM_CLOSE && msg.hwnd == window && !msg.wParam);
     test::OnCall("WaitMessage", {});
     RECT update{1, 1, 1, 1};
     EXPECT_FALSE(GetUpdateRect(window, &update, FALSE) || GetUpdateRect(nullptr, &update, FALSE));
@@ -92,6 +92,8 @@ TEST_F(Windows, ClassesWindowsAndTheirMessagesLiveAndEndTogether)
     EXPECT_TRUE(WaitMessage() && Take(msg) == WM_QUIT && msg.wParam == 3 && Take(msg) == 0);
     msg.message = WM_KEYDOWN;
     EXPECT_TRUE(TranslateMessage(&msg) && !TranslateMessage(nullptr));
+    // The default procedure ends a window asked to close.
+    EXPECT_TRUE(DefWindowProcA(kept, WM_CLOSE, 0, 0) == 0 && !IsWindow(kept));
 }
 
 // The screen's size follows the mode in force; the shared icon and arrow are
