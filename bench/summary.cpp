@@ -13,6 +13,18 @@ namespace {
 
 constexpr double MISSING = std::numeric_limits<double>::quiet_NaN();
 
+// The displays the pacing rows report on, each once with vsync and once
+// without: true rates SDL rounds to whole hertz or does not know.
+struct PacingRow {
+    const char* name;
+    double trueHz;
+    int reportedHz;
+};
+const PacingRow PACING_ROWS[] = {{"60hz", 60, 60}, {"59.94hz_as_60", 59.94, 60},
+    {"59.94hz_as_59", 59.94, 59}, {"60.05hz_as_60", 60.05, 60}, {"60.2hz_as_60", 60.2, 60},
+    {"75hz_unknown", 75, 0}, {"120hz", 120, 120}, {"143.98hz_as_144", 143.98, 144},
+    {"144.03hz_as_144", 144.03, 144}, {"165hz", 165, 165}, {"240hz", 240, 240}};
+
 double Find(const Medians& medians, const std::string& name)
 {
     const auto found = medians.find(name);
@@ -81,7 +93,7 @@ void PrintSummary(const Medians& medians, const StartupSamples& startup)
     // one that does not (free), on displays whose true rate SDL rounds or
     // does not know: refreshes that show a frame again, and frames that no
     // refresh shows. The target is 0 wherever the display can be followed.
-    for (const auto& row : layer::test::PacingRows())
+    for (const PacingRow& row : PACING_ROWS)
         for (bool vsync : {true, false}) {
             const layer::test::PacingCounts counts = layer::test::SimulatePacing(
                 {row.trueHz, row.reportedHz, vsync, std::chrono::microseconds(55)},

@@ -47,9 +47,7 @@ const Road ROADS[] = {
     {"_lopen",
         [](const char* path) {
             const HFILE file = _lopen(path, OF_READ);
-            if (file != HFILE_ERROR)
-                _lclose(file);
-            return file != HFILE_ERROR;
+            return file != HFILE_ERROR && _lclose(file) == 0;
         }},
     {"LoadImageA",
         [](const char* path) {

@@ -79,6 +79,7 @@ TEST_F(TestControls, SavedFrameReadsBackAsItsPixels)
         (std::vector<png_byte>{
             255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 132, 130, 132}));
     const std::string nowhere = path + ".missing/saved.png";
+    EXPECT_TRUE(test::SavePng({1, 1, {0x1234}}, path) && std::remove(path.c_str()) == 0);
     EXPECT_FALSE(test::SavePng(pixels, nowhere));
     EXPECT_FALSE(test::SavePng({3, 3, pixels.values}, path));
     EXPECT_FALSE(test::SavePng({0, 0, {}}, path));

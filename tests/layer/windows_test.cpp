@@ -91,8 +91,10 @@ TEST_F(Windows, ClassesWindowsAndTheirMessagesLiveAndEndTogether)
     EXPECT_EQ(DispatchMessageA(&msg), 0) << "a thread message goes to no procedure";
     EXPECT_TRUE(WaitMessage() && Take(msg) == WM_QUIT && msg.wParam == 3 && Take(msg) == 0);
     msg.message = WM_KEYDOWN;
-    EXPECT_TRUE(TranslateMessage(&msg) && !TranslateMessage(nullptr));
-    // The default procedure ends a window asked to close.
+    EXPECT_TRUE(TranslateMessage(&msg) && !TranslateMessage(nullptr) && !DispatchMessageA(nullptr));
+    // The default procedure paints a window by validating it, and ends one asked to close.
+    InvalidateRect(window, nullptr, FALSE);
+    EXPECT_TRUE(DefWindowProcA(window, WM_PAINT, 0, 0) == 0 && Take(msg) == 0);
     EXPECT_TRUE(DefWindowProcA(kept, WM_CLOSE, 0, 0) == 0 && !IsWindow(kept));
 }
 

@@ -57,22 +57,4 @@ PacingCounts SimulatePacing(const PacedDisplay& display, std::chrono::seconds le
     return counts;
 }
 
-const std::vector<PacingRow>& PacingRows()
-{
-    static const std::vector<PacingRow> rows = {
-        {"60hz", 60, 60},
-        {"59.94hz_as_60", 59.94, 60},
-        {"59.94hz_as_59", 59.94, 59},
-        {"60.05hz_as_60", 60.05, 60},
-        {"60.2hz_as_60", 60.2, 60},
-        {"75hz_unknown", 75, 0},
-        {"120hz", 120, 120},
-        {"143.98hz_as_144", 143.98, 144},
-        {"144.03hz_as_144", 144.03, 144},
-        {"165hz", 165, 165},
-        {"240hz", 240, 240},
-    };
-    return rows;
-}
-
 }  // namespace layer::test

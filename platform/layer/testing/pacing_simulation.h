@@ -4,7 +4,6 @@
 #pragma once
 
 #include <chrono>
-#include <vector>
 
 namespace layer::test {
 
@@ -32,14 +31,5 @@ struct PacedDisplay {
 };
 
 PacingCounts SimulatePacing(const PacedDisplay& display, std::chrono::seconds length);
-
-// The displays the benchmark summary reports on, each once with vsync and
-// once without: true rates SDL rounds to whole hertz or does not know.
-struct PacingRow {
-    const char* name;
-    double trueHz;
-    int reportedHz;
-};
-const std::vector<PacingRow>& PacingRows();
 
 }  // namespace layer::test
