@@ -6,6 +6,7 @@
 
 #include <array>
 #include <climits>
+#include <cstring>
 #include <string>
 
 namespace layertest {
@@ -22,7 +23,12 @@ TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndEndedHandlesAreRefused)
     MemoryCanvas a(1, 1, {RGB(10, 0, 0)}), b(1, 1, {RGB(0, 20, 0)});
     EXPECT_TRUE(DeleteDC(a.dc) && DeleteDC(b.dc)) << "their bitmaps survive";
     HDC dc = CreateCompatibleDC(nullptr), other = CreateCompatibleDC(nullptr);
+    // Drawn on the monochrome default bitmap, a colour becomes the nearer of white and black.
+    EXPECT_EQ(SetPixel(dc, 0, 0, RGB(128, 128, 127)), RGB(255, 255, 255));
+    EXPECT_EQ(SetPixel(dc, 0, 0, RGB(128, 127, 127)), RGB(0, 0, 0));
     BITMAP record{};
+    ASSERT_NE(GetObjectA(a.bitmap, sizeof record, &record), 0);
+    EXPECT_EQ(*static_cast<const uint32_t*>(record.bmBits), 0x0A0000u) << "its bits, at 32";
     ASSERT_NE(GetObjectA(SelectObject(dc, a.bitmap), sizeof record, &record), 0);
     EXPECT_EQ(record.bmWidth * record.bmHeight * record.bmBitsPixel, 1);
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(10, 0, 0));
@@ -40,6 +46,9 @@ TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndEndedHandlesAreRefused)
     EXPECT_EQ(GetPixel(other, 0, 0), RGB(0, 20, 0));
     EXPECT_TRUE(DeleteDC(other) && DeleteObject(b.bitmap));
     EXPECT_EQ(test::LiveGdiObjects(), 0);
+    CreateCompatibleDC(nullptr);
+    test::ResetLayer();
+    EXPECT_EQ(test::LiveGdiObjects(), 0) << "a reset ends what the program left";
 }
 
 // Along one axis of w source pixels over n destination pixels, whether source
@@ -96,15 +105,20 @@ TEST_F(Gdi, StretchBltRepeatsOrCombinesPixelsWithinBothCanvases)
     // Other raster operations, and empty or mirrored extents.
     SurfaceMemory dest(3, 2, 0x0001);
     for (std::array<int, 5> a : {std::array<int, 5>{2, 1, 2, 1, 0x00EE0086}, {-2, 1, 2, 1, SRCCOPY},
-             {2, 1, 2, -1, SRCCOPY}, {0, 0, 2, 1, SRCCOPY}, {2, 1, 0, 1, SRCCOPY}})
+             {2, 1, 2, -1, SRCCOPY}, {0, 1, 2, 1, SRCCOPY}, {2, 0, 2, 1, SRCCOPY},
+             {2, 1, 0, 1, SRCCOPY}})
         EXPECT_FALSE(StretchBlt(dest.dc, 0, 0, a[0], a[1], source.dc, 0, 0, a[2], a[3], a[4]));
     EXPECT_EQ(dest.at(0, 0), 0x0001);
     // Within one DC the original pixels are read: in place it would smear.
+    MemoryCanvas wide(3, 2, {RGB(8, 0, 0), RGB(16, 0, 0), RGB(24, 0, 0)});
     for (int x = 0; x < 3; ++x)
-        dest.at(x, 1) = static_cast<uint16_t>(x + 1);
-    ASSERT_TRUE(StretchBlt(dest.dc, 1, 1, 2, 1, dest.dc, 0, 1, 2, 1, SRCCOPY));
-    EXPECT_EQ((std::vector<uint16_t>{dest.at(0, 1), dest.at(1, 1), dest.at(2, 1)}),
-        (std::vector<uint16_t>{1, 1, 2}));
+        dest.at(x, 0) = static_cast<uint16_t>((x + 1) << 11);  // the same reds in 5-6-5
+    for (HDC dc : {dest.dc, wide.dc}) {
+        ASSERT_TRUE(StretchBlt(dc, 1, 0, 2, 1, dc, 0, 0, 2, 1, SRCCOPY));
+        EXPECT_EQ((std::vector<COLORREF>{GetPixel(dc, 0, 0), GetPixel(dc, 1, 0), GetPixel(dc, 2, 0)}),
+            (std::vector<COLORREF>{RGB(8, 0, 0), RGB(8, 0, 0), RGB(16, 0, 0)}));
+    }
+    wide.Release();
     source.Release();
 }
 
@@ -140,6 +154,15 @@ TEST_F(Gdi, TextIsYellowOnABlueBoxAndNoInkLeavesTheBox)
         EXPECT_TRUE(memory.GuardsIntact());
         bitmap.Release();
     }
+    // Characters the font lacks show as '?'; its first and last are its own.
+    const auto draw = [](const char* text) {
+        SurfaceMemory memory(24, 16);
+        EXPECT_TRUE(TextOutA(memory.dc, 0, 0, text, static_cast<int>(std::strlen(text))));
+        return memory.words;
+    };
+    EXPECT_EQ(draw("\x1F\x7F\xFF"), draw("???"));
+    EXPECT_NE(draw(" "), draw("?"));
+    EXPECT_NE(draw("~"), draw("?"));
 }
 
 }  // namespace
