@@ -47,6 +47,7 @@ TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndEndedHandlesAreRefused)
     EXPECT_TRUE(DeleteDC(other) && DeleteObject(b.bitmap));
     EXPECT_EQ(test::LiveGdiObjects(), 0);
     CreateCompatibleDC(nullptr);
+    EXPECT_EQ(test::LiveGdiObjects(), 1) << "the DC left behind";
     test::ResetLayer();
     EXPECT_EQ(test::LiveGdiObjects(), 0) << "a reset ends what the program left";
 }

@@ -125,8 +125,9 @@ TEST_F(Surface, TheScreenShowsTheFlippedFrameWhateverHappensToItsMemory)
 }
 
 // No key until one is set; a lock that waited for the blitter leaves none
-// pending; memory is where the description asked; only a named capability is
-// found among the attached surfaces.
+// pending; memory is where the description asked, and the display's own
+// format may be named; the chain counts its back buffer, and only a named
+// capability is found among the attached surfaces.
 TEST_F(Surface, KeysWaitsPlacementAndAttachmentsAnswerAsThePlatformDoes)
 {
     IDirectDrawSurface* surface = Offscreen(4, 4);
@@ -138,13 +139,19 @@ TEST_F(Surface, KeysWaitsPlacementAndAttachmentsAnswerAsThePlatformDoes)
         EXPECT_EQ(surface->Lock(nullptr, &desc, flags, nullptr), DD_OK) << flags;
         EXPECT_EQ(surface->Unlock(nullptr), DD_OK);
     }
+    EXPECT_EQ(desc.ddsCaps.dwCaps, DWORD{DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY});
+    const DDPIXELFORMAT format = desc.ddpfPixelFormat;
     desc = OffscreenDescription(4, 4);
+    desc.dwFlags |= DDSD_PIXELFORMAT;
+    desc.ddpfPixelFormat = format;
     desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
     IDirectDrawSurface* made = nullptr;
     ASSERT_EQ(dd->CreateSurface(&desc, &made, nullptr), DD_OK);
     ASSERT_EQ(made->GetSurfaceDesc(&desc), DD_OK);
     EXPECT_EQ(desc.ddsCaps.dwCaps, DWORD{DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY});
     MakeChain();
+    ASSERT_EQ(primary->GetSurfaceDesc(&desc), DD_OK);
+    EXPECT_EQ(desc.dwBackBufferCount, 1u);
     DDSCAPS none = {0};
     EXPECT_EQ(primary->GetAttachedSurface(&none, &made), DDERR_NOTFOUND);
 }
