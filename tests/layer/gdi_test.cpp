@@ -6,7 +6,6 @@
 
 #include <array>
 #include <climits>
-#include <cstring>
 #include <string>
 
 namespace layertest {
@@ -156,9 +155,9 @@ TEST_F(Gdi, TextIsYellowOnABlueBoxAndNoInkLeavesTheBox)
         bitmap.Release();
     }
     // Characters the font lacks show as '?'; its first and last are its own.
-    const auto draw = [](const char* text) {
+    const auto draw = [](const std::string& text) {
         SurfaceMemory memory(24, 16);
-        EXPECT_TRUE(TextOutA(memory.dc, 0, 0, text, static_cast<int>(std::strlen(text))));
+        EXPECT_TRUE(TextOutA(memory.dc, 0, 0, text.data(), static_cast<int>(text.size())));
         return memory.words;
     };
     EXPECT_EQ(draw("\x1F\x7F\xFF"), draw("???"));

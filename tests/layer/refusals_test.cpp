@@ -122,8 +122,7 @@ TEST_F(Refusals, EachBadCallFailsWithItsOneLineOnStandardError)
     {"CreateSurface", "plain", [&] { return creates(description(sized, bothMemories, 4, 0)); }},
     {"CreateSurface", "8192", [&] { return creates(description(sized, 0, 8193, 0)); }},
     {"CreateSurface", "5-6-5", [&] { return creates(wrongFormat); }},
-    {"CreatePalette", "entries", [&] {
-        palette = reinterpret_cast<IDirectDrawPalette*>(entries);  // what a failure must clear
+    {"CreatePalette", "entries", [&] { palette = reinterpret_cast<IDirectDrawPalette*>(entries);
         return dd->CreatePalette(DDPCAPS_8BIT, nullptr, &palette, nullptr) != DD_OK && !palette; }},
     {"CreatePalette", "256-entry",
         [&] { return dd->CreatePalette(DDPCAPS_ALLOW256, entries, &palette, 0) != DD_OK; }},

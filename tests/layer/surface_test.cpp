@@ -124,10 +124,8 @@ TEST_F(Surface, TheScreenShowsTheFlippedFrameWhateverHappensToItsMemory)
     EXPECT_EQ(back->IsLost(), DDERR_INVALIDOBJECT);
 }
 
-// No key until one is set; a lock that waited for the blitter leaves none
-// pending; memory is where the description asked, and the display's own
-// format may be named; the chain counts its back buffer, and only a named
-// capability is found among the attached surfaces.
+// No key before SetColorKey, no wait left after a waited lock, memory where
+// asked, the display's format, the chain's back buffer, no empty attachment.
 TEST_F(Surface, KeysWaitsPlacementAndAttachmentsAnswerAsThePlatformDoes)
 {
     IDirectDrawSurface* surface = Offscreen(4, 4);
