@@ -26,7 +26,8 @@ TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndEndedHandlesAreRefused)
     EXPECT_EQ(SetPixel(dc, 0, 0, RGB(128, 128, 127)), RGB(255, 255, 255));
     BITMAP record{};
     ASSERT_NE(GetObjectA(a.bitmap, sizeof record, &record), 0);
-    EXPECT_EQ(*static_cast<const uint32_t*>(record.bmBits), 0x0A0000u) << "its bits, at 32";
+    const uint32_t* kept = test::BitmapPixels(a.bitmap);
+    EXPECT_TRUE(record.bmBits == kept && kept != nullptr && *kept == 0x0A0000u) << "its bits, at 32";
     ASSERT_NE(GetObjectA(SelectObject(dc, a.bitmap), sizeof record, &record), 0);
     EXPECT_EQ(record.bmWidth * record.bmHeight * record.bmBitsPixel, 1);
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(10, 0, 0));

@@ -130,9 +130,8 @@ TEST_F(Refusals, EachBadCallFailsWithItsOneLineOnStandardError)
         [&] { return DirectDrawCreate(nullptr, nullptr, nullptr) != DD_OK; }},
     {"DirectDrawCreate", "driver",
         [&] { return DirectDrawCreate(&driver, &noDd, nullptr) != DD_OK && !noDd; }},
-    {"CreateSurface", "16-bit", [&] {  // the desktop's mode, back with the normal level
-        dd->SetCooperativeLevel(window, DDSCL_NORMAL);
-        return creates(description(sized, 0, 4, 0)); }}};
+    {"CreateSurface", "16-bit", [&] { dd->SetCooperativeLevel(window, DDSCL_NORMAL);
+        return creates(description(sized, 0, 4, 0)); }}};  // in the desktop's mode again
     // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.call << ": " << row.reason << ", " << &row - rows);
