@@ -27,7 +27,7 @@ TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndEndedHandlesAreRefused)
     BITMAP record{};
     ASSERT_NE(GetObjectA(a.bitmap, sizeof record, &record), 0);
     const uint32_t* kept = test::BitmapPixels(a.bitmap);
-    EXPECT_TRUE(record.bmBits == kept && kept != nullptr && *kept == 0x0A0000u) << "its bits, at 32";
+    EXPECT_TRUE(record.bmBits == kept && kept != nullptr && *kept == 0x0A0000u);
     ASSERT_NE(GetObjectA(SelectObject(dc, a.bitmap), sizeof record, &record), 0);
     EXPECT_EQ(record.bmWidth * record.bmHeight * record.bmBitsPixel, 1);
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(10, 0, 0));
@@ -104,9 +104,9 @@ TEST_F(Gdi, StretchBltRepeatsOrCombinesPixelsWithinBothCanvases)
     }
     // Other raster operations, and empty or mirrored extents.
     SurfaceMemory dest(3, 2, 0x0001);
-    for (std::array<int, 5> a : {std::array<int, 5>{2, 1, 2, 1, 0x00EE0086}, {-2, 1, 2, 1, SRCCOPY},
-             {2, 1, 2, -1, SRCCOPY}, {0, 1, 2, 1, SRCCOPY}, {2, 0, 2, 1, SRCCOPY},
-             {2, 1, 0, 1, SRCCOPY}})
+    for (std::array<int, 5> a :
+        {std::array<int, 5>{2, 1, 2, 1, 0x00EE0086}, {-2, 1, 2, 1, SRCCOPY}, {2, 1, 2, -1, SRCCOPY},
+            {0, 1, 2, 1, SRCCOPY}, {2, 0, 2, 1, SRCCOPY}, {2, 1, 0, 1, SRCCOPY}})
         EXPECT_FALSE(StretchBlt(dest.dc, 0, 0, a[0], a[1], source.dc, 0, 0, a[2], a[3], a[4]));
     EXPECT_EQ(dest.at(0, 0), 0x0001);
     // Within one DC the original pixels are read: in place it would smear.
@@ -115,7 +115,7 @@ TEST_F(Gdi, StretchBltRepeatsOrCombinesPixelsWithinBothCanvases)
         dest.at(x, 0) = static_cast<uint16_t>((x + 1) << 11);  // the same reds in 5-6-5
     for (HDC dc : {dest.dc, wide.dc}) {
         ASSERT_TRUE(StretchBlt(dc, 1, 0, 2, 1, dc, 0, 0, 2, 1, SRCCOPY));
-        EXPECT_EQ((std::vector<COLORREF>{GetPixel(dc, 0, 0), GetPixel(dc, 1, 0), GetPixel(dc, 2, 0)}),
+        EXPECT_EQ((std::vector{GetPixel(dc, 0, 0), GetPixel(dc, 1, 0), GetPixel(dc, 2, 0)}),
             (std::vector<COLORREF>{RGB(8, 0, 0), RGB(8, 0, 0), RGB(16, 0, 0)}));
     }
     wide.Release();
