@@ -134,7 +134,8 @@ TEST_F(Gdi, TextIsYellowOnABlueBoxAndNoInkLeavesTheBox)
     const int height = layer::DefaultFontLineHeight();
     EXPECT_TRUE(height >= 14 && height <= 18) << "about the platform's System font: " << height;
     constexpr COLORREF FILL = RGB(8, 8, 24), BLUE = RGB(0, 0, 255), YELLOW = RGB(255, 255, 0);
-    for (auto [bitmap32, left, top] : {std::tuple{false, 5, 3}, {true, 5, 3}, {false, -7, -2}}) {
+    for (auto [bitmap32, left, top] :
+        {std::tuple{false, 5, 3}, {true, 5, 3}, {false, -7, -2}, {false, 40, 3}}) {
         SurfaceMemory memory(width + 10, 24, 0x0843);  // FILL in 5-6-5
         MemoryCanvas bitmap(width + 10, 24, std::vector<COLORREF>((width + 10) * 24, FILL));
         HDC dc = bitmap32 ? bitmap.dc : memory.dc;

@@ -124,8 +124,7 @@ TEST_F(Surface, TheScreenShowsTheFlippedFrameWhateverHappensToItsMemory)
     EXPECT_EQ(back->IsLost(), DDERR_INVALIDOBJECT);
 }
 
-// No key before SetColorKey, no wait left after a waited lock, memory where
-// asked, the display's format, the chain's back buffer, no empty attachment.
+// Keys, waits, placement, the display's format, the chain's count, attachments.
 TEST_F(Surface, KeysWaitsPlacementAndAttachmentsAnswerAsThePlatformDoes)
 {
     IDirectDrawSurface* surface = Offscreen(4, 4);
