@@ -75,6 +75,7 @@ TEST(LoadImage, ReadsEveryBitDepthOfAFileAndShrinksIt)
         {{3, 1, 16}, {0x7C00, 0x03E0, 0x4211}, {R, G, 0x84848C}, 7},
         {{2, 1, 16, 3, 108, {}, {0xF800, 0x07E0, 0x001F}}, {0x07E0, 0x8410}, {G, 0x848284}, 7},
         {{2, 1, 32, 3, 40, {}, {0xFF, 0xFF00, 0xFF0000}}, {0xFF, 0x563412}, {R, 0x123456}, 0},
+        {{2, 1, 32, 3, 40, {}, {0xFF0000, 0xFF00, 0}}, {0xFFFFFF, 0x123456}, {Y, 0x123400}, 0},
         {{4, 4}, blocks, primaries, 0, 2, 2},
         {{4, 4}, blocks, {R, R, G, G, B, B, 0x123456, 0x123456}, 0, 0, 2},
         {{4, 4}, blocks, {R, G, R, G, B, 0x123456, B, 0x123456}, 0, 2, 0},

@@ -22,7 +22,12 @@ TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndEndedHandlesAreRefused)
     MemoryCanvas a(1, 1, {RGB(10, 0, 0)}), b(1, 1, {RGB(0, 20, 0)});
     EXPECT_TRUE(DeleteDC(a.dc) && DeleteDC(b.dc)) << "their bitmaps survive";
     HDC dc = CreateCompatibleDC(nullptr), other = CreateCompatibleDC(nullptr);
+    // On the monochrome default bitmap a colour half-way to white or more is white.
+    EXPECT_EQ(SetPixel(dc, 0, 0, RGB(128, 128, 127)), RGB(255, 255, 255));
     BITMAP record{};
+    ASSERT_NE(GetObjectA(a.bitmap, sizeof record, &record), 0);
+    const uint32_t* kept = test::BitmapPixels(a.bitmap);
+    EXPECT_TRUE(record.bmBits == kept && kept != nullptr && *kept == 0x0A0000u);
     ASSERT_NE(GetObjectA(SelectObject(dc, a.bitmap), sizeof record, &record), 0);
     EXPECT_EQ(record.bmWidth * record.bmHeight * record.bmBitsPixel, 1);
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(10, 0, 0));
@@ -40,6 +45,10 @@ TEST_F(Gdi, SelectionDecidesWhatMayBeDeletedAndEndedHandlesAreRefused)
     EXPECT_EQ(GetPixel(other, 0, 0), RGB(0, 20, 0));
     EXPECT_TRUE(DeleteDC(other) && DeleteObject(b.bitmap));
     EXPECT_EQ(test::LiveGdiObjects(), 0);
+    CreateCompatibleDC(nullptr);
+    EXPECT_EQ(test::LiveGdiObjects(), 1) << "the DC left behind";
+    test::ResetLayer();
+    EXPECT_EQ(test::LiveGdiObjects(), 0) << "a reset ends what the program left";
 }
 
 // Along one axis of w source pixels over n destination pixels, whether source
@@ -95,16 +104,21 @@ TEST_F(Gdi, StretchBltRepeatsOrCombinesPixelsWithinBothCanvases)
     }
     // Other raster operations, and empty or mirrored extents.
     SurfaceMemory dest(3, 2, 0x0001);
-    for (std::array<int, 5> a : {std::array<int, 5>{2, 1, 2, 1, 0x00EE0086}, {-2, 1, 2, 1, SRCCOPY},
-             {2, 1, 2, -1, SRCCOPY}, {0, 0, 2, 1, SRCCOPY}, {2, 1, 0, 1, SRCCOPY}})
+    for (std::array<int, 5> a :
+        {std::array<int, 5>{2, 1, 2, 1, 0x00EE0086}, {-2, 1, 2, 1, SRCCOPY}, {2, 1, 2, -1, SRCCOPY},
+            {0, 1, 2, 1, SRCCOPY}, {2, 0, 2, 1, SRCCOPY}, {2, 1, 0, 1, SRCCOPY}})
         EXPECT_FALSE(StretchBlt(dest.dc, 0, 0, a[0], a[1], source.dc, 0, 0, a[2], a[3], a[4]));
     EXPECT_EQ(dest.at(0, 0), 0x0001);
     // Within one DC the original pixels are read: in place it would smear.
+    MemoryCanvas wide(3, 2, {RGB(8, 0, 0), RGB(16, 0, 0), RGB(24, 0, 0)});
     for (int x = 0; x < 3; ++x)
-        dest.at(x, 1) = static_cast<uint16_t>(x + 1);
-    ASSERT_TRUE(StretchBlt(dest.dc, 1, 1, 2, 1, dest.dc, 0, 1, 2, 1, SRCCOPY));
-    EXPECT_EQ((std::vector<uint16_t>{dest.at(0, 1), dest.at(1, 1), dest.at(2, 1)}),
-        (std::vector<uint16_t>{1, 1, 2}));
+        dest.at(x, 0) = static_cast<uint16_t>((x + 1) << 11);  // the same reds in 5-6-5
+    for (HDC dc : {dest.dc, wide.dc}) {
+        ASSERT_TRUE(StretchBlt(dc, 1, 0, 2, 1, dc, 0, 0, 2, 1, SRCCOPY));
+        EXPECT_EQ((std::vector{GetPixel(dc, 0, 0), GetPixel(dc, 1, 0), GetPixel(dc, 2, 0)}),
+            (std::vector<COLORREF>{RGB(8, 0, 0), RGB(8, 0, 0), RGB(16, 0, 0)}));
+    }
+    wide.Release();
     source.Release();
 }
 
@@ -120,7 +134,8 @@ TEST_F(Gdi, TextIsYellowOnABlueBoxAndNoInkLeavesTheBox)
     const int height = layer::DefaultFontLineHeight();
     EXPECT_TRUE(height >= 14 && height <= 18) << "about the platform's System font: " << height;
     constexpr COLORREF FILL = RGB(8, 8, 24), BLUE = RGB(0, 0, 255), YELLOW = RGB(255, 255, 0);
-    for (auto [bitmap32, left, top] : {std::tuple{false, 5, 3}, {true, 5, 3}, {false, -7, -2}}) {
+    for (auto [bitmap32, left, top] :
+        {std::tuple{false, 5, 3}, {true, 5, 3}, {false, -7, -2}, {false, 40, 3}}) {
         SurfaceMemory memory(width + 10, 24, 0x0843);  // FILL in 5-6-5
         MemoryCanvas bitmap(width + 10, 24, std::vector<COLORREF>((width + 10) * 24, FILL));
         HDC dc = bitmap32 ? bitmap.dc : memory.dc;
@@ -140,6 +155,14 @@ TEST_F(Gdi, TextIsYellowOnABlueBoxAndNoInkLeavesTheBox)
         EXPECT_TRUE(memory.GuardsIntact());
         bitmap.Release();
     }
+    // Characters the font lacks show as '?'; its first and last are its own.
+    const auto draw = [](const std::string& text) {
+        SurfaceMemory memory(24, 16);
+        EXPECT_TRUE(TextOutA(memory.dc, 0, 0, text.data(), static_cast<int>(text.size())));
+        return memory.words;
+    };
+    EXPECT_EQ(draw("\x1F\x7F\xFF"), draw("???"));
+    EXPECT_TRUE(draw(" ") != draw("?") && draw("~") != draw("?"));
 }
 
 }  // namespace

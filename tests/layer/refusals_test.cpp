@@ -52,6 +52,7 @@ TEST_F(Refusals, EachBadCallFailsWithItsOneLineOnStandardError)
     DDCOLORKEY key{};
     DDSURFACEDESC lockDesc{};
     lockDesc.dwSize = sizeof lockDesc;
+    uint16_t words[4] = {};
     struct Row {
         const char* call;
         const char* reason;  // a part of it
@@ -72,6 +73,11 @@ TEST_F(Refusals, EachBadCallFailsWithItsOneLineOnStandardError)
     {"TextOutA", "not a device", [&] { return !TextOutA(bad, 0, 0, "x", 1); }},
     {"TextOutA", "no text", [&] { return !TextOutA(dc, 0, 0, nullptr, 2); }},
     {"CreateCompatibleDC", "not a device", [&] { return !CreateCompatibleDC(bad); }},
+    {"GetDC", "unusable", [&] { return !layer::CreateSurfaceDC(words, 0, 1, 2); }},
+    {"GetDC", "unusable", [&] { return !layer::CreateSurfaceDC(words, 1, 0, 2); }},
+    {"GetDC", "unusable", [&] { return !layer::CreateSurfaceDC(words, 1, 1, 3); }},
+    {"ReleaseDC", "surface's",
+        [&] { layer::DestroySurfaceDC(dc); return GetPixel(dc, 0, 0) != CLR_INVALID; }},
     {"DeleteDC", "not a device", [&] { return !DeleteDC(bad); }},
     {"DeleteDC", "ReleaseDC", [&] { return !DeleteDC(surfaceDc); }},
     {"SelectObject", "not a device", [&] { return !SelectObject(bad, canvas.bitmap); }},
@@ -116,14 +122,16 @@ TEST_F(Refusals, EachBadCallFailsWithItsOneLineOnStandardError)
     {"CreateSurface", "plain", [&] { return creates(description(sized, bothMemories, 4, 0)); }},
     {"CreateSurface", "8192", [&] { return creates(description(sized, 0, 8193, 0)); }},
     {"CreateSurface", "5-6-5", [&] { return creates(wrongFormat); }},
-    {"CreatePalette", "entries",
-        [&] { return dd->CreatePalette(DDPCAPS_8BIT, nullptr, &palette, nullptr) != DD_OK; }},
+    {"CreatePalette", "entries", [&] { palette = reinterpret_cast<IDirectDrawPalette*>(entries);
+        return dd->CreatePalette(DDPCAPS_8BIT, nullptr, &palette, nullptr) != DD_OK && !palette; }},
     {"CreatePalette", "256-entry",
         [&] { return dd->CreatePalette(DDPCAPS_ALLOW256, entries, &palette, 0) != DD_OK; }},
     {"DirectDrawCreate", "pointer",
         [&] { return DirectDrawCreate(nullptr, nullptr, nullptr) != DD_OK; }},
     {"DirectDrawCreate", "driver",
-        [&] { return DirectDrawCreate(&driver, &noDd, nullptr) != DD_OK && !noDd; }}};
+        [&] { return DirectDrawCreate(&driver, &noDd, nullptr) != DD_OK && !noDd; }},
+    {"CreateSurface", "16-bit", [&] { dd->SetCooperativeLevel(window, DDSCL_NORMAL);
+        return creates(description(sized, 0, 4, 0)); }}};  // in the desktop's mode again
     // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << row.call << ": " << row.reason << ", " << &row - rows);

@@ -124,6 +124,35 @@ TEST_F(Surface, TheScreenShowsTheFlippedFrameWhateverHappensToItsMemory)
     EXPECT_EQ(back->IsLost(), DDERR_INVALIDOBJECT);
 }
 
+// Keys, waits, placement, the display's format, the chain's count, attachments.
+TEST_F(Surface, KeysWaitsPlacementAndAttachmentsAnswerAsThePlatformDoes)
+{
+    IDirectDrawSurface* surface = Offscreen(4, 4);
+    DDSURFACEDESC desc = OffscreenDescription(4, 4);
+    EXPECT_EQ(surface->BltFast(0, 0, surface, nullptr, DDBLTFAST_SRCCOLORKEY), DDERR_NOCOLORKEY);
+    EXPECT_EQ(surface->Lock(nullptr, nullptr, DDLOCK_WAIT, nullptr), DDERR_INVALIDPARAMS);
+    test::LockStillDrawing(surface, 2);
+    for (const DWORD flags : {DWORD{DDLOCK_WAIT}, DWORD{0}}) {
+        EXPECT_EQ(surface->Lock(nullptr, &desc, flags, nullptr), DD_OK) << flags;
+        EXPECT_EQ(surface->Unlock(nullptr), DD_OK);
+    }
+    EXPECT_EQ(desc.ddsCaps.dwCaps, DWORD{DDSCAPS_OFFSCREENPLAIN | DDSCAPS_VIDEOMEMORY});
+    const DDPIXELFORMAT format = desc.ddpfPixelFormat;
+    desc = OffscreenDescription(4, 4);
+    desc.dwFlags |= DDSD_PIXELFORMAT;
+    desc.ddpfPixelFormat = format;
+    desc.ddsCaps.dwCaps |= DDSCAPS_SYSTEMMEMORY;
+    IDirectDrawSurface* made = nullptr;
+    ASSERT_EQ(dd->CreateSurface(&desc, &made, nullptr), DD_OK);
+    ASSERT_EQ(made->GetSurfaceDesc(&desc), DD_OK);
+    EXPECT_EQ(desc.ddsCaps.dwCaps, DWORD{DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY});
+    MakeChain();
+    ASSERT_EQ(primary->GetSurfaceDesc(&desc), DD_OK);
+    EXPECT_EQ(desc.dwBackBufferCount, 1u);
+    DDSCAPS none = {0};
+    EXPECT_EQ(primary->GetAttachedSurface(&none, &made), DDERR_NOTFOUND);
+}
+
 // A stale pointer answers as an ended object for a while, but the shells of
 // surfaces made and released in a loop are freed as they go.
 TEST_F(Surface, EndedSurfacesAnswerWhileTheirShellsStayBounded)
@@ -141,7 +170,7 @@ TEST_F(Surface, EndedSurfacesAnswerWhileTheirShellsStayBounded)
     EXPECT_EQ(kept[1], kept[0]) << "shells grow with the surfaces released";
     EXPECT_EQ(kept[2], kept[0]);
     test::ResetLayer();
-    EXPECT_EQ(test::KeptShells(), 0) << "the reset frees every shell";
+    EXPECT_EQ(test::KeptShells() + test::LiveDirectDrawObjects(), 0) << "the reset ends all";
 }
 
 }  // namespace
