@@ -66,8 +66,11 @@ check_comparison() {
 EOF
 }
 
-# 24 bits deep: 16-bit modes are emulated on top of it. $1: another size.
+# 24 bits deep: 16-bit modes are emulated on top of it. $1: another size. The
+# former server's number goes first, or it could be read before the new one is
+# written.
 start_xvfb() {
+  rm -f "$work/display"
   Xvfb -displayfd 3 -screen 0 "${1:-640x480}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do

@@ -146,13 +146,13 @@ at_exit+=(stop_readme_wine)
 in_fresh_home() { (cd "$readme" && timeout -k 5 240 env -u WINEPREFIX -u WINEARCH HOME="$readme/home" bash -ec "$1"); }
 [ "$(grep -c . <<<"$lines")" -ge 3 ] || { fail "README.md holds the $arch lines"; finish; }
 # On a screen of 640 x 480 Wine would offer the mode without a desktop.
-stop_xvfb && rm -f "$work/display" && start_xvfb 1024x768 &&
+stop_xvfb && start_xvfb 1024x768 &&
   in_fresh_home "$(head -n 2 <<<"$lines"; tail -n 1 <<<"$lines")" >"$work/refused.log" 2>&1
 status=$?
 [ "$status" != 0 ] && [ "$status" != 124 ] && [ -d "$readme_prefix" ] && pass "without the virtual desktop the program's start fails (exit code $status)" ||
   fail "without the virtual desktop the program's start fails (exit code $status: $(tail -n 2 "$work/refused.log"))"
 stop_readme_wine
-stop_xvfb && rm -f "$work/display" && start_xvfb || { fail "Xvfb could be started again"; finish; }
+stop_xvfb && start_xvfb || { fail "Xvfb could be started again"; finish; }
 # Without a window manager the desktop takes the keys only once focused; on
 # a busy machine a frame may outlast a short press, so it is pressed again
 # while the program runs.
