@@ -61,6 +61,13 @@ TEST_F(Windows, ClassesWindowsAndTheirMessagesLiveAndEndTogether)
     EXPECT_EQ(test::LiveGdiObjects(), contexts);
     EXPECT_TRUE(EndPaint(window, &paint) && test::LiveGdiObjects() < contexts);
     EXPECT_EQ(Take(msg), 0u);
+    // Coming to the front where it already is, or another program coming in
+    // front, leaves nothing to paint; back in front, the window is painted.
+    test::SwitchAwayFromDisplay(false);
+    test::SwitchAwayFromDisplay(true);
+    EXPECT_EQ(Take(msg), 0u);
+    test::SwitchAwayFromDisplay(false);
+    EXPECT_TRUE(Take(msg) == WM_PAINT && msg.hwnd == window && ValidateRect(window, nullptr));
     // Nothing waits and nothing can come: the wait says so rather than hang.
     // A close asked for meanwhile ends it.
     testing::internal::CaptureStderr();

@@ -63,6 +63,8 @@ TEST_F(BitmapUtils, PaletteTakesTheColourTableAsFarAsTheBitmapHoldsOne)
     // A longer header passes a resource's test, not a file's.
     const std::vector<uint8_t> v4
         = bmptest::BuildBmp({4, 4, 8, 0, 108, colors, {}, 0}, std::vector<uint32_t>(16, 0), true);
+    test::RegisterResource(
+        "V4_TABLE", RT_BITMAP, {v4.begin() + 14, v4.begin() + 14 + 108 + 16 * 4});
     const std::vector<uint8_t> large = bmptest::Bmp24(32, 12, Gradient, true);
     // A resource wins over a file of the same name, though it has no table.
     const std::string both = File("both.bmp", file, SIZE_MAX);
@@ -75,7 +77,7 @@ TEST_F(BitmapUtils, PaletteTakesTheColourTableAsFarAsTheBitmapHoldsOne)
         int swapped = 0;  // entries 0 on whose red and blue the file's bytes exchange
         const char* failing = nullptr;
     };
-    std::vector<Case> cases = {{"CUT_TABLE", true, {}},
+    std::vector<Case> cases = {{"CUT_TABLE", true, {}}, {"V4_TABLE", true, {}},
         // 32 x 12 reaches past the table's 1024 bytes.
         {File("large.bmp", large, SIZE_MAX), false, {large.begin() + 54, large.end()}},
         {File("v4.bmp", v4, SIZE_MAX), false, {v4.begin() + 54, v4.end()}},
