@@ -146,6 +146,10 @@ TEST_F(Surface, KeysWaitsPlacementAndAttachmentsAnswerAsThePlatformDoes)
     ASSERT_EQ(dd->CreateSurface(&desc, &made, nullptr), DD_OK);
     ASSERT_EQ(made->GetSurfaceDesc(&desc), DD_OK);
     EXPECT_EQ(desc.ddsCaps.dwCaps, DWORD{DDSCAPS_OFFSCREENPLAIN | DDSCAPS_SYSTEMMEMORY});
+    // A primary may stand alone, without a back buffer.
+    desc.dwFlags = DDSD_CAPS, desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+    ASSERT_EQ(dd->CreateSurface(&desc, &primary, nullptr), DD_OK);
+    EXPECT_EQ(primary->Release(), 0u);
     MakeChain();
     ASSERT_EQ(primary->GetSurfaceDesc(&desc), DD_OK);
     EXPECT_EQ(desc.dwBackBufferCount, 1u);
