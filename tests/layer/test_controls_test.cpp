@@ -14,7 +14,7 @@ class TestControls : public DisplayTest { };
 
 TEST_F(TestControls, ResetEndsEverythingTheRunBeforeLeft)
 {
-    IDirectDrawSurface* kept = Offscreen(4, 4);
+    Offscreen(4, 4);
     IDirectDrawPalette* palette = nullptr;
     PALETTEENTRY entries[256] = {};
     ASSERT_EQ(
@@ -34,7 +34,6 @@ TEST_F(TestControls, ResetEndsEverythingTheRunBeforeLeft)
     ShowCursor(FALSE);
     ASSERT_TRUE(test::LiveSurfaces() && test::LivePalettes() && test::LiveGdiObjects()
         && test::LiveWindows() && test::PendingMessages() && test::CursorHidden());
-    (void)kept;
 
     test::ResetLayer(800, 600);
     EXPECT_EQ(test::LiveSurfaces() + test::LivePalettes() + test::LiveDirectDrawObjects()
